@@ -1,0 +1,3 @@
+#include "composition/pixel_kernels.h"
+
+const KernelSet* SimdKernels() { return nullptr; }
