@@ -1,0 +1,30 @@
+#include "shell/app_state.h"
+
+WindowHandle ghApp = nullptr;
+WindowHandle g_hToolbar = nullptr;
+WindowHandle g_hSeekBar = nullptr;
+
+SourceKind g_nSourceKind = SourceKind::MovieFile;
+std::atomic<PlayState> g_nPlayState{PlayState::Stopped};
+std::atomic<int32_t> g_nFrameStepMarker{0};
+int32_t g_nPositionMs = 0;
+int32_t g_nDurationMs = 0;
+int32_t g_nFrameMs = 0;
+double g_dRate = 0.0;
+int32_t g_bAudioOnly = 0;
+std::atomic<int32_t> g_nVideoSubtype{0};
+
+std::atomic<int32_t> g_nDisplayMode{0};
+std::atomic<int32_t> g_nInputLayout{0};
+std::atomic<int32_t> g_bSwap{0};
+std::atomic<int32_t> g_bRgbMode{0};
+int32_t g_nLayoutPctX = 0;
+int32_t g_nLayoutPctY = 0;
+int32_t g_bAspect43 = 0;
+int32_t g_nZoomStep = 0;
+int32_t g_nZoomItem = 0;
+int32_t g_bDsFullScreen = 0;
+std::atomic<int32_t> g_bOwnFullScreen{0};
+std::atomic<int32_t> g_nShutterDriver{1};
+
+std::atomic<int32_t> g_bRecheckOutputFormat{0};
