@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 W=${1:-1920} H=${2:-1080} N=${3:-60}
-tool=build/native/tools/compose/duoscope-compose
+tool=${DUOSCOPE_COMPOSE:-build/native/tools/compose/duoscope-compose}
 [ -x "$tool" ] || { echo "build first: ./run-tests" >&2; exit 1; }
 frames=build/bench-frames-${W}x${H}x${N}.raw
 if [ ! -s "$frames" ]; then

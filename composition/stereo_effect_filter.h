@@ -1,0 +1,35 @@
+// The stereo effect filter: RGB24 or YUY2 video in, a frame twice as wide
+// out, recomposed for the current display mode on every frame.
+#pragma once
+
+#include "baseclasses/baseclasses.h"
+
+// {8B498501-1218-11CF-ADC4-00A0D100041B}
+extern const CLSID CLSID_StereoEffectFilter;
+
+class CStereoEffectFilter : public CTransformFilter, public CPersistStream {
+public:
+    CStereoEffectFilter();
+
+    DECLARE_IUNKNOWN
+    STDMETHODIMP GetClassID(CLSID* pClsid) override;
+
+    HRESULT Transform(IMediaSample* pIn, IMediaSample* pOut) override;
+    HRESULT CheckInputType(const CMediaType* mtIn) override;
+    HRESULT CheckTransform(const CMediaType* mtIn, const CMediaType* mtOut) override;
+    HRESULT DecideBufferSize(IMemAllocator* pAlloc, ALLOCATOR_PROPERTIES* pProperties) override;
+    HRESULT GetMediaType(int iPosition, CMediaType* pMediaType) override;
+
+    // Times, media times, flags and media type of the source frame go to the
+    // composed frame, whose length is the output image size.
+    HRESULT CopySampleProperties(IMediaSample* pIn, IMediaSample* pOut, LONG outputLength);
+
+private:
+    // A renderer may attach a format with other dimensions to the first
+    // output sample after a graph build; its rows become ours.
+    void AdoptAttachedFormat(IMediaSample* pOut);
+};
+
+// The bitmap header of a VIDEOINFOHEADER or VIDEOINFOHEADER2 format block,
+// or null when the type has neither or its block is too short to hold one.
+const BITMAPINFOHEADER* VideoBitmapHeader(const AM_MEDIA_TYPE* pmt);

@@ -1,0 +1,202 @@
+#include "presentation/grab_renderer.h"
+
+#include <dvdmedia.h>  // VIDEOINFOHEADER2
+
+#include <cstdlib>
+#include <new>
+
+#include "composition/output_geometry.h"
+#include "composition/stereo_formats.h"
+#include "graphs/graph_platform.h"
+#include "presentation/frame_presenters.h"
+#include "presentation/grabbed_frame.h"
+#include "presentation/packed_dib.h"
+#include "presentation/picture.h"
+#include "shell/app_state.h"
+
+const CLSID CLSID_GrabRenderer = {0xb1196bcb, 0x5763, 0x4272, {0x9b, 0xdd, 0x05, 0x9a, 0xf2, 0xd1, 0x19, 0x30}};
+
+GrabbedFrameRecord GrabbedFrame;
+
+#include "presentation/fullscreen_control.h"
+
+void FreeGrabbedFramePictures() {
+    FreePackedDib(GrabbedFrame.pConversion);
+    GrabbedFrame.pConversion = nullptr;
+    FreeLockedBlock(GrabbedFrame.pScratchLine);
+    GrabbedFrame.pScratchLine = nullptr;
+}
+
+namespace {
+
+// The bitmap header inside a video-info block, or null.
+const BITMAPINFOHEADER* HeaderOf(const CMediaType* pmt) {
+    if (!pmt->pbFormat) return nullptr;
+    if (pmt->formattype == FORMAT_VideoInfo && pmt->cbFormat >= sizeof(VIDEOINFOHEADER))
+        return &reinterpret_cast<const VIDEOINFOHEADER*>(pmt->pbFormat)->bmiHeader;
+    if (pmt->formattype == FORMAT_VideoInfo2 && pmt->cbFormat >= sizeof(VIDEOINFOHEADER2))
+        return &reinterpret_cast<const VIDEOINFOHEADER2*>(pmt->pbFormat)->bmiHeader;
+    return nullptr;
+}
+
+bool IsInterlacedLayout() { return g_nInputLayout == static_cast<int32_t>(StereoInputLayout::Interlaced); }
+bool IsYuy2() { return g_nVideoSubtype == static_cast<int32_t>(PixelFormatCode::Yuy2); }
+
+}  // namespace
+
+CGrabAllocator::CGrabAllocator(LPUNKNOWN pUnk, HRESULT* phr) : CMemAllocator(NAME("CGrabAllocator"), pUnk, phr) {}
+
+STDMETHODIMP CGrabAllocator::SetProperties(ALLOCATOR_PROPERTIES* pRequest, ALLOCATOR_PROPERTIES* pActual) {
+    CheckPointer(pRequest, E_POINTER);
+    ALLOCATOR_PROPERTIES request = *pRequest;
+    request.cBuffers += 2;
+    return CMemAllocator::SetProperties(&request, pActual);
+}
+
+CGrabInputPin::CGrabInputPin(CGrabRenderer* pRenderer, HRESULT* phr, LPCWSTR pName)
+    : CRendererInputPin(pRenderer, phr, pName) {
+    m_pOwnAllocator = new (std::nothrow) CGrabAllocator(nullptr, phr);
+    if (!m_pOwnAllocator) {
+        if (phr) *phr = E_OUTOFMEMORY;
+        return;
+    }
+    m_pOwnAllocator->AddRef();
+}
+
+CGrabInputPin::~CGrabInputPin() {
+    if (m_pOwnAllocator) m_pOwnAllocator->Release();
+}
+
+STDMETHODIMP CGrabInputPin::GetAllocator(IMemAllocator** ppAllocator) {
+    CAutoLock lock(m_pLock);
+    CheckPointer(ppAllocator, E_POINTER);
+    if (!m_pAllocator) {
+        if (!m_pOwnAllocator) return E_OUTOFMEMORY;
+        m_pAllocator = m_pOwnAllocator;
+        m_pAllocator->AddRef();
+    }
+    m_pAllocator->AddRef();
+    *ppAllocator = m_pAllocator;
+    return S_OK;
+}
+
+STDMETHODIMP CGrabInputPin::NotifyAllocator(IMemAllocator* pAllocator, BOOL bReadOnly) {
+    CAutoLock lock(m_pLock);
+    const HRESULT hr = CBaseInputPin::NotifyAllocator(pAllocator, bReadOnly);
+    if (FAILED(hr)) return hr;
+    m_bOwnAllocator = pAllocator == static_cast<IMemAllocator*>(m_pOwnAllocator);
+    return S_OK;
+}
+
+CGrabRenderer::CGrabRenderer(HWND owner, HRESULT* phr)
+    : CBaseVideoRenderer(CLSID_GrabRenderer, NAME("CGrabRenderer"), nullptr, phr),
+      m_Pin(this, phr, L"Input"),
+      m_hOwner(owner) {
+    m_pInputPin = &m_Pin;
+}
+
+CGrabRenderer::~CGrabRenderer() {
+    m_pInputPin = nullptr;  // held by value: the framework must not delete it
+    if (m_pHeld) m_pHeld->Release();
+}
+
+CBasePin* CGrabRenderer::GetPin(int n) { return n == 0 ? &m_Pin : nullptr; }
+
+HRESULT CGrabRenderer::CheckMediaType(const CMediaType* pmt) {
+    if (pmt->formattype != FORMAT_VideoInfo && pmt->formattype != FORMAT_VideoInfo2) return S_FALSE;
+    const BITMAPINFOHEADER* bmi = HeaderOf(pmt);
+    // Pictures are made with 16-bit dimensions; anything else is malformed.
+    if (!bmi || bmi->biWidth <= 0 || bmi->biWidth > 32767 || bmi->biHeight == 0 || bmi->biHeight > 32767 ||
+        bmi->biHeight < -32767)
+        return S_FALSE;
+    if (pmt->majortype == MEDIATYPE_Video && pmt->subtype == MEDIASUBTYPE_RGB24 && bmi->biBitCount == 24) {
+        g_nVideoSubtype = static_cast<int32_t>(PixelFormatCode::Rgb24);
+        return S_OK;
+    }
+    if (g_bRgbMode) return S_FALSE;
+    if (pmt->majortype == MEDIATYPE_Video && pmt->subtype == MEDIASUBTYPE_YUY2 && bmi->biBitCount == 16) {
+        g_nVideoSubtype = static_cast<int32_t>(PixelFormatCode::Yuy2);
+        return S_OK;
+    }
+    return S_FALSE;
+}
+
+HRESULT CGrabRenderer::SetMediaType(const CMediaType* pmt) {
+    const BITMAPINFOHEADER* bmi = HeaderOf(pmt);
+    if (!bmi) return E_INVALIDARG;
+    ZeroMemory(&GrabbedFrame.header, sizeof(GrabbedFrame.header));
+    GrabbedFrame.header.bmiHeader = *bmi;
+    GrabbedFrame.header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    m_nFrameWidth = bmi->biWidth;
+    m_nFrameHeight = std::labs(bmi->biHeight);
+
+    FreeLockedBlock(GrabbedFrame.pScratchLine);
+    GrabbedFrame.pScratchLine = AllocLockedBlock(static_cast<SIZE_T>(m_nFrameWidth));
+    if (!GrabbedFrame.pScratchLine) return E_OUTOFMEMORY;
+
+    if (IsYuy2() || IsInterlacedLayout()) {
+        FreePackedDib(GrabbedFrame.pConversion);
+        GrabbedFrame.pConversion = CreatePackedDib(static_cast<SHORT>(m_nFrameWidth), static_cast<SHORT>(m_nFrameHeight), 24);
+        // A type whose picture cannot be made is refused rather than drawn from nothing.
+        if (!GrabbedFrame.pConversion) return E_OUTOFMEMORY;
+        GrabbedFrame.pDisplay = DibPixels(GrabbedFrame.pConversion);
+        GrabbedFrame.header.bmiHeader = *GrabbedFrame.pConversion;
+    }
+    return CBaseVideoRenderer::SetMediaType(pmt);
+}
+
+void CGrabRenderer::ProcessSample(IMediaSample* pSample) {
+    if (!pSample) return;
+    BYTE* data = nullptr;
+    if (FAILED(pSample->GetPointer(&data))) return;
+    GrabbedFrame.pSample = data;
+
+    // The graph runs because of a frame-step request: pause it again; this
+    // frame is still shown.
+    if (g_nFrameStepMarker == kFrameStepPending) ToggleFrameStep();
+
+    if (IsYuy2() || IsInterlacedLayout()) {
+        // Made on demand when the layout changed to interlaced mid-stream.
+        if (!GrabbedFrame.pConversion) {
+            GrabbedFrame.pConversion = CreatePackedDib(m_nFrameWidth, m_nFrameHeight, 24);
+            if (!GrabbedFrame.pConversion) return;
+            GrabbedFrame.pDisplay = DibPixels(GrabbedFrame.pConversion);
+            GrabbedFrame.header.bmiHeader = *GrabbedFrame.pConversion;
+        }
+        const int32_t w = GrabbedFrame.header.bmiHeader.biWidth, h = GrabbedFrame.header.bmiHeader.biHeight;
+        const bool yuy2 = IsYuy2();
+        // Source rows are DIB rows; a short sample is never read past.
+        const int64_t stride = DibRowBytes(w, yuy2 ? 16 : 24);
+        if (pSample->GetActualDataLength() < stride * h) return;
+        if (yuy2)
+            ConvertYuy2Frame(GrabbedFrame.pDisplay, data, static_cast<ptrdiff_t>(stride), w, h, g_nInputLayout);
+        else
+            DeinterleaveRgbFrame(GrabbedFrame.pDisplay, data, w, h);
+    } else {
+        GrabbedFrame.pDisplay = data;
+    }
+    PresentGrabbedFrame();
+}
+
+void CGrabRenderer::RenderHeld(IMediaSample* pSample) {
+    CAutoLock frame(&m_FrameLock);
+    if (m_Pin.UsesOwnAllocator()) {
+        // Keep the sample, so redraws between frames read valid pixels.
+        pSample->AddRef();
+        if (m_pHeld) m_pHeld->Release();
+        m_pHeld = pSample;
+    } else {
+        ProcessSample(pSample);
+    }
+    CAutoLock again(&m_FrameLock);
+    ProcessSample(m_pHeld);
+}
+
+HRESULT CGrabRenderer::DoRenderSample(IMediaSample* pSample) {
+    RenderHeld(pSample);
+    return S_OK;
+}
+
+void CGrabRenderer::OnReceiveFirstSample(IMediaSample* pSample) { RenderHeld(pSample); }
+
+IBaseFilter* CreateGrabRenderer(WindowHandle owner, HRESULT* hr) { return new (std::nothrow) CGrabRenderer(owner, hr); }
