@@ -1,5 +1,6 @@
 #include "composition/stereo_effect_filter.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -26,8 +27,9 @@ bool IsYuy2Type(const AM_MEDIA_TYPE* pmt, const BITMAPINFOHEADER* bmi) {
     return pmt->majortype == MEDIATYPE_Video && pmt->subtype == MEDIASUBTYPE_YUY2 && bmi->biBitCount == 16;
 }
 
-// Frames larger than this are malformed types, not video.
-constexpr int64_t kMaxImageBytes = int64_t{1} << 30;
+// Frames larger than this are malformed types, not video. The bound also
+// keeps the buffer request, 12/10 of a frame in 32 bits, from wrapping.
+constexpr int64_t kMaxImageBytes = INT32_MAX / 12;
 
 // A sample flag copied with the three-way rule: S_OK sets, S_FALSE clears,
 // anything else is an error.
@@ -180,8 +182,11 @@ HRESULT CStereoEffectFilter::Transform(IMediaSample* pIn, IMediaSample* pOut) {
     const int32_t mode = g_nDisplayMode;
     const int32_t layout = g_nInputLayout;
     const bool swap = g_bSwap != 0;
-    const PixelFormatCode format =
-        g_nVideoSubtype == static_cast<int32_t>(PixelFormatCode::Yuy2) ? PixelFormatCode::Yuy2 : PixelFormatCode::Rgb24;
+    // The family follows the connected type: g_nVideoSubtype also changes
+    // with every type merely offered to the pin.
+    const PixelFormatCode format = m_pInput->CurrentMediaType().subtype == MEDIASUBTYPE_YUY2
+                                       ? PixelFormatCode::Yuy2
+                                       : PixelFormatCode::Rgb24;
     if (!HasCompositor(mode)) return S_FALSE;  // shown by the full-screen presenters instead
 
     const BITMAPINFOHEADER* bmi = VideoBitmapHeader(&m_pInput->CurrentMediaType());
@@ -221,9 +226,12 @@ HRESULT CStereoEffectFilter::CopySampleProperties(IMediaSample* pIn, IMediaSampl
     if (hr == E_UNEXPECTED) return hr;
 
     AM_MEDIA_TYPE* type = nullptr;
-    pIn->GetMediaType(&type);
-    pOut->SetMediaType(type);
-    if (type) DeleteMediaType(type);
+    // A source sample without a type leaves the output's alone: the type a
+    // renderer attached and got back above must reach it.
+    if (pIn->GetMediaType(&type) == S_OK && type) {
+        pOut->SetMediaType(type);
+        DeleteMediaType(type);
+    }
 
     hr = CopyFlag([&] { return pIn->IsPreroll(); }, [&](BOOL b) { return pOut->SetPreroll(b); });
     if (hr == E_UNEXPECTED) return hr;
