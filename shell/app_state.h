@@ -37,6 +37,11 @@ extern WindowHandle g_hSeekBar;
 
 // Media and playback
 extern SourceKind g_nSourceKind;
+// Narrow path buffers (system code page), terminator included.
+constexpr int32_t kPathBytes = 260;
+extern char g_szCurrentFile[kPathBytes];  // movie path or URL; empty: none
+extern int32_t g_lVolume;                 // 0 full, -10000 silence
+extern int32_t g_bAtEnd;                  // reached the end without repeat: Play rewinds first
 extern std::atomic<PlayState> g_nPlayState;  // the grab renderer's frame step reads it
 // 123 while a full-screen frame step is pending, else 0.
 constexpr int32_t kFrameStepPending = 123;
@@ -58,6 +63,9 @@ extern int32_t g_nLayoutPctY;
 extern int32_t g_bAspect43;
 extern int32_t g_nZoomStep;  // twelfths of the natural size
 extern int32_t g_nZoomItem;  // 1 50 %, 2 75 %, 3 100 %, 4 200 %, 5 custom or free
+extern int32_t g_nCustomPctX;  // custom size in percent of the natural size
+extern int32_t g_nCustomPctY;
+extern int32_t g_nDualMonitor;  // 0 single screen, 1 dual left-based, 2 dual right-based
 extern int32_t g_bDsFullScreen;
 extern std::atomic<int32_t> g_bOwnFullScreen;  // the grab renderer reads it
 // The shutter-glasses driver ("nVidia" setting): 0 WinX3D, 1 nVidia, 2 OpenGL.

@@ -1,0 +1,246 @@
+#include "shell/zoom.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "composition/stereo_formats.h"
+#include "shell/app_state.h"
+
+namespace {
+
+constexpr int32_t kInterlaceMode = static_cast<int32_t>(StereoDisplayMode::LineInterlace);
+constexpr int32_t kLcdMode = static_cast<int32_t>(StereoDisplayMode::Sharp3dLcd);
+constexpr int32_t kShutterMode = static_cast<int32_t>(StereoDisplayMode::ShutterGlasses);
+constexpr int32_t kSideBySideHalf = static_cast<int32_t>(StereoInputLayout::SideBySideHalf);
+constexpr int32_t kOverUnder475 = static_cast<int32_t>(StereoInputLayout::OverUnder475);
+
+// Side by side and the mirrors: frames twice as wide as one view.
+bool IsDoubleWide(int32_t mode) { return mode == 1 || (mode >= 11 && mode <= 13); }
+
+// a * b / c with the product formed first; 64-bit so zoom factors on large
+// frames cannot overflow it.
+int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
+    if (c == 0) return 0;
+    const int64_t q = a * b / c;
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(q, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+int32_t ClampStep(int32_t step) { return std::clamp(step, kZoomMinStep, kZoomMaxStep); }
+
+ZoomRequest Ratio(int32_t step, int32_t mx, int32_t dx, int32_t my, int32_t dy, int calls) {
+    ZoomRequest r;
+    r.apply = true;
+    r.step = step;
+    r.mx = mx;
+    r.dx = dx;
+    r.my = my;
+    r.dy = dy;
+    r.calls = calls;
+    return r;
+}
+
+ZoomRequest FixedSize(int command, int32_t step, int32_t m, int32_t d, int32_t item) {
+    ZoomRequest r = Ratio(step, m, d, m, d, 2);
+    r.check = SizeCheck::Check;
+    r.checkCommand = command;
+    r.zoomItem = item;
+    return r;
+}
+
+ZoomRequest FreeZoom(int32_t step) {
+    ZoomRequest r = Ratio(step, step, kZoomNatural, step, kZoomNatural, 1);
+    r.check = SizeCheck::ClearAll;
+    r.zoomItem = kZoomItemFree;
+    return r;
+}
+
+void Store(const ZoomRequest& r) {
+    if (!r.apply) return;
+    g_nZoomStep = r.step;
+    if (r.zoomItem != 0) g_nZoomItem = r.zoomItem;
+}
+
+}  // namespace
+
+ZoomRequest ZoomForCommand(int command, int32_t displayMode, int32_t step, int32_t customPctX, int32_t customPctY) {
+    const bool interlace = displayMode == kInterlaceMode;
+    switch (command) {
+    case kZoomCommand50:
+        return interlace ? ZoomRequest{} : FixedSize(command, 6, 1, 2, kZoomItem50);
+    case kZoomCommand75:
+        return interlace ? ZoomRequest{} : FixedSize(command, 9, 3, 4, kZoomItem75);
+    case kZoomCommand100:
+        return FixedSize(command, kZoomNatural, 1, 1, kZoomItem100);
+    case kZoomCommand200:
+        return interlace ? ZoomRequest{} : FixedSize(command, 24, 2, 1, kZoomItem200);
+    case kZoomCommandCustom: {
+        // A size of 0 % or less has no picture to show.
+        if (customPctX <= 0 || customPctY <= 0) return {};
+        ZoomRequest r = Ratio(ClampStep(MulDiv(customPctX, 12, 100)), customPctX, 100, customPctY, 100, 2);
+        r.check = SizeCheck::ClearAll;
+        r.zoomItem = kZoomItemFree;
+        return r;
+    }
+    case kZoomCommandIn:
+        return FreeZoom(interlace ? kZoomNatural : std::min(step + 1, kZoomMaxStep));
+    case kZoomCommandOut:
+        return FreeZoom(interlace ? kZoomNatural : std::max(step - 1, kZoomMinStep));
+    default:
+        return {};
+    }
+}
+
+ZoomRequest ZoomForWheel(uint16_t wheelHigh, int32_t displayMode, int32_t step) {
+    if (wheelHigh < 1000) {
+        step = std::min(step + 1, kZoomMaxStep);
+    } else if (wheelHigh > 1000) {
+        step = std::max(step - 1, kZoomMinStep);
+    }
+    if (displayMode == kInterlaceMode) step = kZoomNatural;
+    return Ratio(step, step, kZoomNatural, step, kZoomNatural, 1);
+}
+
+ZoomRequest ZoomAfterOpen(int32_t displayMode) {
+    ZoomRequest r = IsDoubleWide(displayMode) ? Ratio(6, 1, 2, 1, 2, 1) : Ratio(kZoomNatural, 1, 1, 1, 1, 1);
+    r.check = SizeCheck::Check;
+    r.checkCommand = kZoomCommand100;
+    r.zoomItem = kZoomItem100;
+    return r;
+}
+
+ZoomRequest ApplyZoomCommand(int command) {
+    const ZoomRequest r = ZoomForCommand(command, g_nDisplayMode, g_nZoomStep, g_nCustomPctX, g_nCustomPctY);
+    Store(r);
+    return r;
+}
+
+ZoomRequest ApplyZoomWheel(uint16_t wheelHigh) {
+    const ZoomRequest r = ZoomForWheel(wheelHigh, g_nDisplayMode, g_nZoomStep);
+    Store(r);
+    return r;
+}
+
+bool LayoutPercentagesFor(int32_t layout, LayoutPct* out) {
+    static const LayoutPct kPct[kLayoutCount] = {{25, 100}, {50, 50}, {50, 50}, {50, 47}, {50, 50}, {50, 100}};
+    if (!IsValidLayout(layout)) return false;
+    *out = kPct[layout];
+    return true;
+}
+
+void ApplyLayoutPercentages() {
+    LayoutPct pct{};
+    if (!LayoutPercentagesFor(g_nInputLayout, &pct)) return;
+    g_nLayoutPctX = pct.x;
+    g_nLayoutPctY = pct.y;
+}
+
+VideoCrop CropForDisplayMode(int32_t mode, int32_t L, int32_t X, int32_t Y, int32_t w, int32_t h,
+                             bool platformFullScreen) {
+    VideoCrop c;
+    c.width = w;
+    c.height = h;
+    // Interlace and 3D LCD keep whole line pairs of the source.
+    auto lineExactHeight = [&]() {
+        if (L < 2 || L == kSideBySideHalf) return MulDiv(Y, h, 100);
+        if (L == kOverUnder475) return h;
+        return MulDiv(2 * int64_t{Y}, h, 100);
+    };
+    const bool oneViewRow = (mode >= 2 && mode <= 6) || mode == 10 || (platformFullScreen && mode == kShutterMode);
+    if (mode == 0) {
+        c.setSource = true;
+        c.sourceWidth = w / 2;
+        c.sourceHeight = h;
+        c.width = w / 2;
+    } else if (IsDoubleWide(mode)) {
+        c.setSource = true;
+        c.sourceWidth = L == kSideBySideHalf ? MulDiv(X, w, 100) : MulDiv(2 * int64_t{X}, w, 100);
+        c.sourceHeight = MulDiv(Y, h, 100);
+        c.width = MulDiv(2 * int64_t{X}, w, 100);
+        if (L < 2) c.height = MulDiv(Y, h, 100);
+    } else if (oneViewRow) {
+        c.setSource = true;
+        c.sourceWidth = L == kSideBySideHalf ? MulDiv(X, w, 200) : MulDiv(X, w, 100);
+        c.sourceHeight = MulDiv(Y, h, 100);
+        c.width = MulDiv(X, w, 100);
+        if (L < 2) c.height = MulDiv(Y, h, 100);
+    } else if (mode == kInterlaceMode || mode == kLcdMode) {
+        c.setSource = true;
+        if (mode == kInterlaceMode) {
+            c.sourceWidth = L == kSideBySideHalf ? MulDiv(X, w, 200) : MulDiv(X, w, 100);
+        } else {
+            c.sourceWidth = L == kSideBySideHalf ? MulDiv(X, w, 100) : MulDiv(2 * int64_t{X}, w, 100);
+        }
+        c.sourceHeight = lineExactHeight();
+        c.width = MulDiv(X, w, 100);
+        c.height = c.sourceHeight;
+    }
+    return c;
+}
+
+void ApplyAspect43(int32_t mode, int32_t* width, int32_t* height) {
+    const int64_t a = IsDoubleWide(mode) ? 8 : 4;
+    const int64_t b = 3;
+    if (b * *width > a * *height) {
+        *width = MulDiv(a, *height, b);
+    } else {
+        *height = MulDiv(b, *width, a);
+    }
+}
+
+int32_t ZoomDimension(int32_t value, int32_t multiplier, int32_t divisor) { return MulDiv(value, multiplier, divisor); }
+
+ScreenRect FullScreenDestination(int32_t mode, int32_t width, int32_t height, int32_t aspect43, int32_t screenWidth,
+                                 int32_t screenHeight) {
+    ScreenRect r;
+    if (mode == kInterlaceMode || mode == kLcdMode) {
+        // Scaling would break the line (or column) pattern.
+        r.width = (mode == kInterlaceMode && aspect43 == 1) ? MulDiv(4, height, 3) : width;
+        r.height = height;
+    } else {
+        if (aspect43 == 1) ApplyAspect43(mode, &width, &height);
+        if (width <= 0 || height <= 0 || screenWidth <= 0 || screenHeight <= 0) {
+            // No picture to measure: let it fill the screen.
+            r.width = screenWidth;
+            r.height = screenHeight;
+        } else if (MulDiv(width, 100, height) < MulDiv(screenWidth, 100, screenHeight)) {
+            r.height = screenHeight;
+            r.width = MulDiv(screenHeight, width, height);
+        } else {
+            r.width = screenWidth;
+            r.height = MulDiv(screenWidth, height, width);
+        }
+    }
+    r.left = (screenWidth - r.width) / 2;
+    r.top = (screenHeight - r.height) / 2;
+    return r;
+}
+
+FullScreenLayout PlatformFullScreenLayout(int32_t mode, int32_t layout, int32_t pctX, int32_t pctY, int32_t w,
+                                          int32_t h, int32_t aspect43, int32_t screenWidth, int32_t screenHeight) {
+    FullScreenLayout f;
+    f.crop = CropForDisplayMode(mode, layout, pctX, pctY, w, h, true);
+    f.destination = FullScreenDestination(mode, f.crop.width, f.crop.height, aspect43, screenWidth, screenHeight);
+    return f;
+}
+
+int32_t DualMonitorForCommand(int command) {
+    if (command == 3059) return 1;
+    if (command == 3060) return 2;
+    return 0;
+}
+
+WindowSpan FullScreenWindowSpan(int32_t dualMonitor, int32_t mode, int32_t screenWidth) {
+    WindowSpan s{0, screenWidth};
+    if (dualMonitor != 0) {
+        if (dualMonitor == 2) s.x = -screenWidth;
+        if (mode == 0 || IsDoubleWide(mode)) s.width = MulDiv(screenWidth, 2, 1);
+    }
+    return s;
+}
+
+WindowSpan TakeFullScreenWindowSpan(int32_t mode, int32_t screenWidth) {
+    const WindowSpan s = FullScreenWindowSpan(g_nDualMonitor, mode, screenWidth);
+    g_nDualMonitor = 0;
+    return s;
+}
