@@ -19,43 +19,17 @@
 #include <thread>
 #include <vector>
 
+#include "com_test_support.h"
+
 namespace {
 
-struct Releaser {
-    void operator()(IUnknown* p) const { p->Release(); }
-};
-template <class T>
-using ComRef = std::unique_ptr<T, Releaser>;
-
-template <class T>
-ComRef<T> Query(IUnknown* from, REFIID iid) {
-    T* p = nullptr;
-    if (FAILED(from->QueryInterface(iid, reinterpret_cast<void**>(&p)))) return nullptr;
-    return ComRef<T>(p);
-}
-
-std::string Hex(HRESULT hr) {
-    char s[16];
-    std::snprintf(s, sizeof s, "0x%08lX", static_cast<unsigned long>(hr));
-    return s;
-}
-
-class ComApartment {
-public:
-    ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-
-private:
-    HRESULT hr_;
-};
-
-// Current reference count of an object, by a balanced AddRef/Release.
-ULONG RefCount(IUnknown* p) {
-    p->AddRef();
-    return p->Release();
-}
+using testsupport::ComApartment;
+using testsupport::CompletionWait;
+using testsupport::ComRef;
+using testsupport::Hex;
+using testsupport::Query;
+using testsupport::RefCount;
+using testsupport::WaitForComplete;
 
 // ------------------------------------------------------------ test media
 
@@ -1035,19 +1009,9 @@ protected:
     // before it go to *seen. (The graph's WaitForCompletion is no use for a
     // second run here: Wine's returns at once after the first.)
     void WaitForCompletion(std::vector<LONG>* seen = nullptr) {
-        const DWORD start = GetTickCount();
-        for (;;) {
-            LONG code = 0;
-            LONG_PTR p1 = 0;
-            LONG_PTR p2 = 0;
-            if (SUCCEEDED(events_->GetEvent(&code, &p1, &p2, 100))) {
-                events_->FreeEventParams(code, p1, p2);
-                if (code == EC_COMPLETE) return;
-                ASSERT_NE(code, EC_ERRORABORT) << Hex(static_cast<HRESULT>(p1));
-                if (seen != nullptr) seen->push_back(code);
-            }
-            ASSERT_LT(GetTickCount() - start, 10000u) << "no EC_COMPLETE";
-        }
+        CompletionWait how;
+        how.seen = seen;
+        ASSERT_TRUE(WaitForComplete(events_.get(), how));
     }
 
     void ExpectPlayed(const std::vector<RenderedFrame>& frames, const std::vector<int>& numbers, int segmentFirst) {

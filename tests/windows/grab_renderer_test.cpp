@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "capture_renderer.h"
+#include "com_test_support.h"
 #include "duoscope_test_media.h"
 #include "graphs/playback_graph.h"
 #include "presentation/frame_presenters.h"
@@ -29,33 +30,11 @@
 
 namespace {
 
-struct Releaser {
-    void operator()(IUnknown* p) const { p->Release(); }
-};
-template <class T>
-using ComRef = std::unique_ptr<T, Releaser>;
-
-std::string Hex(HRESULT hr) {
-    char s[16];
-    std::snprintf(s, sizeof s, "0x%08lX", static_cast<unsigned long>(hr));
-    return s;
-}
-
-class ComApartment {
-public:
-    ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-
-private:
-    HRESULT hr_;
-};
-
-ULONG RefCount(IUnknown* p) {
-    p->AddRef();
-    return p->Release();
-}
+using testsupport::ComApartment;
+using testsupport::ComRef;
+using testsupport::Hex;
+using testsupport::RefCount;
+using testsupport::WaitForComplete;
 
 // The shared values the renderer reads, restored after each test (all
 // tests share one process when the executable runs on its own).
@@ -101,22 +80,6 @@ public:
 private:
     HWND hwnd_ = nullptr;
 };
-
-// Takes events up to EC_COMPLETE (WaitForCompletion is unreliable under
-// Wine once a graph has run before).
-::testing::AssertionResult WaitForComplete(IMediaEventEx* events, DWORD ms = 10000) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        LONG code = 0;
-        LONG_PTR p1 = 0, p2 = 0;
-        if (SUCCEEDED(events->GetEvent(&code, &p1, &p2, 100))) {
-            events->FreeEventParams(code, p1, p2);
-            if (code == EC_COMPLETE) return ::testing::AssertionSuccess();
-            if (code == EC_ERRORABORT) return ::testing::AssertionFailure() << "EC_ERRORABORT " << Hex(p1);
-        }
-        if (GetTickCount() - start > ms) return ::testing::AssertionFailure() << "no EC_COMPLETE";
-    }
-}
 
 template <class Done>
 bool WaitUntil(Done done, DWORD ms) {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "baseclasses/baseclasses.h"
+#include "com_test_support.h"
 #include "duoscope_test_media.h"
 #include "shell/app_state.h"
 
@@ -32,22 +33,9 @@ void ClearShellStandInCalls();
 
 namespace {
 
-std::string Hex(HRESULT hr) {
-    char s[16];
-    std::snprintf(s, sizeof s, "0x%08lX", static_cast<unsigned long>(hr));
-    return s;
-}
-
-class ComApartment {
-public:
-    ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-
-private:
-    HRESULT hr_;
-};
+using testsupport::ComApartment;
+using testsupport::Hex;
+using testsupport::PumpUntil;
 
 // What the windows saw.
 struct WindowLog {
@@ -80,21 +68,6 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT CALLBACK SeekBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_COMMAND && LOWORD(wp) == kSeekBarNewMovie) ++g_log.seekBarRescales;
     return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-template <class Done>
-bool PumpUntil(Done done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
 }
 
 bool IsEmpty(const PlaybackGraph& g) {

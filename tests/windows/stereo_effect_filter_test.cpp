@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "capture_renderer.h"
+#include "com_test_support.h"
 #include "composition/compose.h"
 #include "composition/output_geometry.h"
 #include "duoscope_test_media.h"
@@ -22,35 +23,12 @@
 
 namespace {
 
-struct Releaser {
-    void operator()(IUnknown* p) const { p->Release(); }
-};
-template <class T>
-using ComRef = std::unique_ptr<T, Releaser>;
-
-template <class T>
-ComRef<T> Query(IUnknown* from, REFIID iid) {
-    T* p = nullptr;
-    if (FAILED(from->QueryInterface(iid, reinterpret_cast<void**>(&p)))) return nullptr;
-    return ComRef<T>(p);
-}
-
-std::string Hex(HRESULT hr) {
-    char s[16];
-    std::snprintf(s, sizeof s, "0x%08lX", static_cast<unsigned long>(hr));
-    return s;
-}
-
-class ComApartment {
-public:
-    ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-
-private:
-    HRESULT hr_;
-};
+using testsupport::ComApartment;
+using testsupport::ComRef;
+using testsupport::CompletionWait;
+using testsupport::Hex;
+using testsupport::Query;
+using testsupport::WaitForComplete;
 
 // Every shared code the filter reads or writes, put back as it was.
 class SharedCodes {
@@ -996,18 +974,12 @@ public:
         if (FAILED(hr)) return testing::AssertionFailure() << "SetPositions " << Hex(hr);
         hr = control_->Run();
         if (FAILED(hr)) return testing::AssertionFailure() << "Run " << Hex(hr);
-        const DWORD began = GetTickCount();
-        for (;;) {
-            LONG code = 0;
-            LONG_PTR p1 = 0, p2 = 0;
-            if (SUCCEEDED(events_->GetEvent(&code, &p1, &p2, 50))) {
-                events_->FreeEventParams(code, p1, p2);
-                if (code == EC_COMPLETE) break;
-                if (code == EC_ERRORABORT || code == EC_USERABORT)
-                    return testing::AssertionFailure() << "event " << code << " " << Hex(static_cast<HRESULT>(p1));
-            }
-            if (GetTickCount() - began > 15000) return testing::AssertionFailure() << "no EC_COMPLETE";
-        }
+        CompletionWait how;
+        how.timeoutMs = 15000;
+        how.pollMs = 50;
+        how.failing = {EC_ERRORABORT, EC_USERABORT};
+        testing::AssertionResult completed = WaitForComplete(events_.get(), how);
+        if (!completed) return completed;
         hr = control_->Stop();
         if (FAILED(hr)) return testing::AssertionFailure() << "Stop " << Hex(hr);
         return testing::AssertionSuccess();

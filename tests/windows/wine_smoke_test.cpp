@@ -13,33 +13,15 @@
 #include <ostream>
 #include <string>
 
+#include "com_test_support.h"
 #include "duoscope_test_media.h"
 
 namespace {
 
-struct Releaser {
-    void operator()(IUnknown* p) const { p->Release(); }
-};
-template <class T>
-using ComRef = std::unique_ptr<T, Releaser>;
-
-class ComApartment {
-public:
-    ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-    HRESULT hr() const { return hr_; }
-
-private:
-    HRESULT hr_;
-};
-
-std::string Hex(HRESULT hr) {
-    char s[16];
-    std::snprintf(s, sizeof s, "0x%08lX", static_cast<unsigned long>(hr));
-    return s;
-}
+using testsupport::ComApartment;
+using testsupport::ComRef;
+using testsupport::Hex;
+using testsupport::PumpUntil;
 
 ComRef<IGraphBuilder> NewGraph() {
     IGraphBuilder* graph = nullptr;
@@ -47,22 +29,6 @@ ComRef<IGraphBuilder> NewGraph() {
                                   reinterpret_cast<void**>(&graph));
     EXPECT_EQ(hr, S_OK) << Hex(hr);
     return ComRef<IGraphBuilder>(SUCCEEDED(hr) ? graph : nullptr);
-}
-
-// Handles the window's messages until `done` holds or `ms` pass.
-template <class Done>
-bool PumpUntil(Done done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
 }
 
 constexpr COLORREF kPaintColour = RGB(0x20, 0xC0, 0x60);
