@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "shell/zoom.h"
+
 PlaybackGraph g_PlaybackGraph;
 FullScreenGraph g_FullScreenGraph;
 
@@ -34,15 +36,6 @@ int32_t Milliseconds(double seconds) {
     if (ms >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
     if (ms <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(ms);
-}
-
-// a * b / c with the product formed first, as 64-bit so large frames and
-// zoom factors cannot overflow it; truncates towards zero.
-int32_t ScaleBy(int64_t a, int64_t b, int64_t c) {
-    const int64_t q = a * b / c;
-    if (q > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (q < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(q);
 }
 
 // The path into the wide buffer. A path that does not fit is refused rather
@@ -167,56 +160,23 @@ HRESULT InitVideoWindow(GraphPlatform& platform, const PlaybackGraph& g, int32_t
     if (hr == E_NOINTERFACE) return S_OK;
     if (FAILED(hr)) return hr;
 
-    const int32_t X = g_nLayoutPctX;
-    const int32_t Y = g_nLayoutPctY;
-    const int32_t L = g_nInputLayout;
-    const int32_t mode = g_nDisplayMode;
-    // Heights of the line-exact modes (interlace, 3D LCD).
-    auto lineExactHeight = [&]() {
-        if (L < 2 || L == 5) return ScaleBy(Y, h, 100);
-        if (L == 3) return h;
-        return ScaleBy(2 * Y, h, 100);
-    };
+    // Window mode: shutter glasses keep their whole frame here.
+    const VideoCrop crop =
+        CropForDisplayMode(g_nDisplayMode, g_nInputLayout, g_nLayoutPctX, g_nLayoutPctY, w, h, false);
     // The platform ignores source sizes it cannot show; so does the window.
-    if (mode == 0) {
-        platform.PutSourceWidth(g.pBV, w / 2);
-        platform.PutSourceHeight(g.pBV, h);
-        w = w / 2;
-    } else if (IsDoubleWideMode(mode)) {
-        platform.PutSourceWidth(g.pBV, L == 5 ? ScaleBy(X, w, 100) : ScaleBy(2 * X, w, 100));
-        platform.PutSourceHeight(g.pBV, ScaleBy(Y, h, 100));
-        w = ScaleBy(2 * X, w, 100);
-        if (L < 2) h = ScaleBy(Y, h, 100);
-    } else if ((mode >= 2 && mode <= 6) || mode == 10) {
-        platform.PutSourceWidth(g.pBV, L == 5 ? ScaleBy(X, w, 200) : ScaleBy(X, w, 100));
-        platform.PutSourceHeight(g.pBV, ScaleBy(Y, h, 100));
-        w = ScaleBy(X, w, 100);
-        if (L < 2) h = ScaleBy(Y, h, 100);
-    } else if (mode == 7 || mode == 8) {
-        if (mode == 7) {
-            platform.PutSourceWidth(g.pBV, L == 5 ? ScaleBy(X, w, 200) : ScaleBy(X, w, 100));
-        } else {
-            platform.PutSourceWidth(g.pBV, L == 5 ? ScaleBy(X, w, 100) : ScaleBy(2 * X, w, 100));
-        }
-        h = lineExactHeight();
-        platform.PutSourceHeight(g.pBV, h);
-        w = ScaleBy(X, w, 100);
+    if (crop.setSource) {
+        platform.PutSourceWidth(g.pBV, crop.sourceWidth);
+        platform.PutSourceHeight(g.pBV, crop.sourceHeight);
     }
+    w = crop.width;
+    h = crop.height;
 
     platform.EnablePlaybackMenu(true);
 
-    if (g_bAspect43 == 1) {
-        const int32_t a = IsDoubleWideMode(mode) ? 8 : 4;
-        const int32_t b = 3;
-        if (int64_t{b} * w > int64_t{a} * h) {
-            w = ScaleBy(a, h, b);
-        } else {
-            h = ScaleBy(b, w, a);
-        }
-    }
+    if (g_bAspect43 == 1) ApplyAspect43(g_nDisplayMode, &w, &h);
 
-    w = ScaleBy(w, mx, dx);
-    h = ScaleBy(h, my, dy);
+    w = ZoomDimension(w, mx, dx);
+    h = ZoomDimension(h, my, dy);
 
     WindowRect window{}, client{};
     platform.GetWindowRect(ghApp, &window);
