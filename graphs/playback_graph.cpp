@@ -85,17 +85,17 @@ std::string FormatCodeMessage(const std::string& format, HRESULT hr) {
         }
         // %[flags][width][l|h](x|X|d|i|u), with short flags and width only.
         size_t j = i + 1;
-        std::string spec = "%";
+        std::string directive = "%";
         for (int n = 0; n < 4 && j < format.size() && format[j] != '\0' && std::strchr("-+ 0#", format[j]); ++n)
-            spec += format[j++];
-        for (int n = 0; n < 2 && j < format.size() && format[j] >= '0' && format[j] <= '9'; ++n) spec += format[j++];
+            directive += format[j++];
+        for (int n = 0; n < 2 && j < format.size() && format[j] >= '0' && format[j] <= '9'; ++n) directive += format[j++];
         while (j < format.size() && (format[j] == 'l' || format[j] == 'h')) ++j;
         const char conv = j < format.size() ? format[j] : '\0';
         char piece[48];
         if (conv == 'd' || conv == 'i') {
-            std::snprintf(piece, sizeof piece, (spec + 'd').c_str(), static_cast<int>(hr));
+            std::snprintf(piece, sizeof piece, (directive + 'd').c_str(), static_cast<int>(hr));
         } else if (conv == 'x' || conv == 'X' || conv == 'u') {
-            std::snprintf(piece, sizeof piece, (spec + conv).c_str(), static_cast<unsigned>(hr));
+            std::snprintf(piece, sizeof piece, (directive + conv).c_str(), static_cast<unsigned>(hr));
         } else {
             out += format[i++];  // not a conversion a code fits: keep the text as written
             continue;
