@@ -213,8 +213,8 @@ Color Trace(const Scene& s, Vec o, Vec d) {
     if (!hit.lit) return hit.color;
     const double diffuse = std::max(0.0, Dot(hit.normal, kLight));
     const Vec h = Normalized(kLight - d);
-    const double spec = std::pow(std::max(0.0, Dot(hit.normal, h)), 40) * 0.35;
-    Color c = hit.color * (0.3 + 0.7 * diffuse) + Color{spec, spec, spec};
+    const double specular = std::pow(std::max(0.0, Dot(hit.normal, h)), 40) * 0.35;
+    Color c = hit.color * (0.3 + 0.7 * diffuse) + Color{specular, specular, specular};
     // A little haze with distance, so the far plane reads as far.
     const double haze = std::min(0.35, hit.t / 70.0);
     return Mix(c, {0.6, 0.65, 0.72}, haze);
