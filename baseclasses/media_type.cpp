@@ -1,5 +1,7 @@
 #include "baseclasses/media_type.h"
 
+#include <dvdmedia.h>  // VIDEOINFOHEADER2
+
 #include <cstring>
 
 void FreeMediaType(AM_MEDIA_TYPE& mt) {
@@ -170,4 +172,19 @@ bool CMediaType::MatchesPartial(const CMediaType* partial) const {
 
 bool CMediaType::IsPartiallySpecified() const {
     return majortype == GUID_NULL || subtype == GUID_NULL || formattype == GUID_NULL;
+}
+
+const BITMAPINFOHEADER* VideoBitmapHeader(const AM_MEDIA_TYPE* pmt)
+{
+    if (!pmt || !pmt->pbFormat)
+        return nullptr;
+    if (pmt->formattype == FORMAT_VideoInfo2)
+        return pmt->cbFormat < sizeof(VIDEOINFOHEADER2)
+                   ? nullptr
+                   : &reinterpret_cast<const VIDEOINFOHEADER2*>(pmt->pbFormat)->bmiHeader;
+    if (pmt->formattype == FORMAT_VideoInfo)
+        return pmt->cbFormat < sizeof(VIDEOINFOHEADER)
+                   ? nullptr
+                   : &reinterpret_cast<const VIDEOINFOHEADER*>(pmt->pbFormat)->bmiHeader;
+    return nullptr;
 }

@@ -12,6 +12,9 @@ void DeleteMediaType(AM_MEDIA_TYPE* pmt);
 AM_MEDIA_TYPE* CreateMediaType(const AM_MEDIA_TYPE* pSrc);
 // Deep copy into a structure that holds nothing (not freed first).
 HRESULT CopyMediaType(AM_MEDIA_TYPE* pDest, const AM_MEDIA_TYPE* pSrc);
+// The bitmap header of a VIDEOINFOHEADER or VIDEOINFOHEADER2 format block,
+// or null when the type has neither or its block is too short to hold one.
+const BITMAPINFOHEADER* VideoBitmapHeader(const AM_MEDIA_TYPE* pmt);
 
 class CMediaType : public AM_MEDIA_TYPE {
 public:

@@ -43,19 +43,6 @@ HRESULT CopyFlag(Get get, Set set) {
 
 }  // namespace
 
-const BITMAPINFOHEADER* VideoBitmapHeader(const AM_MEDIA_TYPE* pmt) {
-    if (!pmt || !pmt->pbFormat) return nullptr;
-    if (pmt->formattype == FORMAT_VideoInfo2) {
-        if (pmt->cbFormat < sizeof(VIDEOINFOHEADER2)) return nullptr;
-        return &reinterpret_cast<const VIDEOINFOHEADER2*>(pmt->pbFormat)->bmiHeader;
-    }
-    if (pmt->formattype == FORMAT_VideoInfo) {
-        if (pmt->cbFormat < sizeof(VIDEOINFOHEADER)) return nullptr;
-        return &reinterpret_cast<const VIDEOINFOHEADER*>(pmt->pbFormat)->bmiHeader;
-    }
-    return nullptr;
-}
-
 CStereoEffectFilter::CStereoEffectFilter()
     : CTransformFilter(NAME("Renderer"), nullptr, CLSID_StereoEffectFilter), CPersistStream(nullptr, nullptr) {}
 

@@ -29,7 +29,3 @@ private:
     // output sample after a graph build; its rows become ours.
     void AdoptAttachedFormat(IMediaSample* pOut);
 };
-
-// The bitmap header of a VIDEOINFOHEADER or VIDEOINFOHEADER2 format block,
-// or null when the type has neither or its block is too short to hold one.
-const BITMAPINFOHEADER* VideoBitmapHeader(const AM_MEDIA_TYPE* pmt);

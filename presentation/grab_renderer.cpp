@@ -1,7 +1,5 @@
 #include "presentation/grab_renderer.h"
 
-#include <dvdmedia.h>  // VIDEOINFOHEADER2
-
 #include <cstdlib>
 #include <new>
 
@@ -28,16 +26,6 @@ void FreeGrabbedFramePictures() {
 }
 
 namespace {
-
-// The bitmap header inside a video-info block, or null.
-const BITMAPINFOHEADER* HeaderOf(const CMediaType* pmt) {
-    if (!pmt->pbFormat) return nullptr;
-    if (pmt->formattype == FORMAT_VideoInfo && pmt->cbFormat >= sizeof(VIDEOINFOHEADER))
-        return &reinterpret_cast<const VIDEOINFOHEADER*>(pmt->pbFormat)->bmiHeader;
-    if (pmt->formattype == FORMAT_VideoInfo2 && pmt->cbFormat >= sizeof(VIDEOINFOHEADER2))
-        return &reinterpret_cast<const VIDEOINFOHEADER2*>(pmt->pbFormat)->bmiHeader;
-    return nullptr;
-}
 
 bool IsInterlacedLayout() { return g_nInputLayout == static_cast<int32_t>(StereoInputLayout::Interlaced); }
 bool IsYuy2() { return g_nVideoSubtype == static_cast<int32_t>(PixelFormatCode::Yuy2); }
@@ -104,7 +92,7 @@ CBasePin* CGrabRenderer::GetPin(int n) { return n == 0 ? &m_Pin : nullptr; }
 
 HRESULT CGrabRenderer::CheckMediaType(const CMediaType* pmt) {
     if (pmt->formattype != FORMAT_VideoInfo && pmt->formattype != FORMAT_VideoInfo2) return S_FALSE;
-    const BITMAPINFOHEADER* bmi = HeaderOf(pmt);
+    const BITMAPINFOHEADER* bmi = VideoBitmapHeader(pmt);
     // Pictures are made with 16-bit dimensions; anything else is malformed.
     if (!bmi || bmi->biWidth <= 0 || bmi->biWidth > 32767 || bmi->biHeight == 0 || bmi->biHeight > 32767 ||
         bmi->biHeight < -32767)
@@ -122,7 +110,7 @@ HRESULT CGrabRenderer::CheckMediaType(const CMediaType* pmt) {
 }
 
 HRESULT CGrabRenderer::SetMediaType(const CMediaType* pmt) {
-    const BITMAPINFOHEADER* bmi = HeaderOf(pmt);
+    const BITMAPINFOHEADER* bmi = VideoBitmapHeader(pmt);
     if (!bmi) return E_INVALIDARG;
     ZeroMemory(&GrabbedFrame.header, sizeof(GrabbedFrame.header));
     GrabbedFrame.header.bmiHeader = *bmi;

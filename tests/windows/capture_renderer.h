@@ -68,14 +68,7 @@ public:
 
     // The bitmap header of a VIDEOINFOHEADER or VIDEOINFOHEADER2 type, or
     // null when the block is missing or too short.
-    static const BITMAPINFOHEADER* BitmapHeader(const AM_MEDIA_TYPE* mt) {
-        if (!mt->pbFormat) return nullptr;
-        if (mt->formattype == FORMAT_VideoInfo && mt->cbFormat >= sizeof(VIDEOINFOHEADER))
-            return &reinterpret_cast<const VIDEOINFOHEADER*>(mt->pbFormat)->bmiHeader;
-        if (mt->formattype == FORMAT_VideoInfo2 && mt->cbFormat >= sizeof(VIDEOINFOHEADER2))
-            return &reinterpret_cast<const VIDEOINFOHEADER2*>(mt->pbFormat)->bmiHeader;
-        return nullptr;
-    }
+    static const BITMAPINFOHEADER* BitmapHeader(const AM_MEDIA_TYPE* mt) { return VideoBitmapHeader(mt); }
 
 private:
     bool Accepts(const GUID& subtype) const {
