@@ -3,6 +3,11 @@
 WindowHandle ghApp = nullptr;
 WindowHandle g_hToolbar = nullptr;
 WindowHandle g_hSeekBar = nullptr;
+WindowHandle g_hSeekTip = nullptr;
+char g_szModulePath[260] = {};
+char g_szHelpFile[260] = {};
+int32_t g_nScreenWidth = 640;
+int32_t g_nScreenHeight = 480;
 
 SourceKind g_nSourceKind = SourceKind::MovieFile;
 char g_szCurrentFile[kPathBytes] = {};
@@ -16,6 +21,9 @@ int32_t g_nFrameMs = 0;
 double g_dRate = 0.0;
 int32_t g_bAudioOnly = 0;
 std::atomic<int32_t> g_nVideoSubtype{0};
+int32_t g_bTimerOn = 0;
+PlayState g_nSavedState = PlayState::Stopped;
+int64_t g_llSavedPosition = 0;
 
 std::atomic<int32_t> g_nDisplayMode{0};
 std::atomic<int32_t> g_nInputLayout{0};
@@ -31,6 +39,9 @@ int32_t g_nCustomPctY = 100;
 int32_t g_nDualMonitor = 0;
 int32_t g_bDsFullScreen = 0;
 std::atomic<int32_t> g_bOwnFullScreen{0};
+WindowHandle g_hFullScreenWnd = nullptr;
+int32_t g_bNoResume = 0;
+int32_t g_nPresenterMode = 0;
 std::atomic<int32_t> g_nShutterDriver{1};
 
 std::atomic<int32_t> g_bRecheckOutputFormat{0};

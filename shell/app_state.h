@@ -34,6 +34,12 @@ enum class SourceKind : int32_t {
 extern WindowHandle ghApp;
 extern WindowHandle g_hToolbar;
 extern WindowHandle g_hSeekBar;
+extern WindowHandle g_hSeekTip;  // the seek bar's tooltip window
+extern char g_szModulePath[260];  // the program file
+extern char g_szHelpFile[260];    // "<program folder>\duoscp.chm"
+// The primary screen: 640 x 480 until the main window exists.
+extern int32_t g_nScreenWidth;
+extern int32_t g_nScreenHeight;
 
 // Media and playback
 extern SourceKind g_nSourceKind;
@@ -52,6 +58,10 @@ extern int32_t g_nFrameMs;
 extern double g_dRate;
 extern int32_t g_bAudioOnly;
 extern std::atomic<int32_t> g_nVideoSubtype;  // PixelFormatCode, written by the filters
+extern int32_t g_bTimerOn;  // timer 1 (position poll, 100 ms) runs
+// Play state and position kept across a full-screen presenter.
+extern PlayState g_nSavedState;
+extern int64_t g_llSavedPosition;
 
 // View
 extern std::atomic<int32_t> g_nDisplayMode;  // StereoDisplayMode
@@ -68,6 +78,12 @@ extern int32_t g_nCustomPctY;
 extern int32_t g_nDualMonitor;  // 0 single screen, 1 dual left-based, 2 dual right-based
 extern int32_t g_bDsFullScreen;
 extern std::atomic<int32_t> g_bOwnFullScreen;  // the grab renderer reads it
+extern WindowHandle g_hFullScreenWnd;  // the program's full-screen window that shows
+// A command asked the full-screen window to close for good: the movie is
+// not reopened in the main window afterwards.
+extern int32_t g_bNoResume;
+// The display mode handed to a full-screen presenter and read back from it.
+extern int32_t g_nPresenterMode;
 // The shutter-glasses driver ("nVidia" setting): 0 WinX3D, 1 nVidia, 2 OpenGL.
 extern std::atomic<int32_t> g_nShutterDriver;
 

@@ -1,0 +1,1 @@
+#include "presentation/gdi/composed_geometry.h"

@@ -1,0 +1,1 @@
+#include "presentation/gdi/gdi_geometry.h"

@@ -1,0 +1,2 @@
+// Portable picture arithmetic of the full-screen window.
+#pragma once

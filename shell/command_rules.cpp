@@ -1,0 +1,1 @@
+#include "shell/command_rules.h"

@@ -1,0 +1,2 @@
+// Portable rules of the shell.
+#pragma once
