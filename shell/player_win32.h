@@ -132,3 +132,9 @@ bool DownloadBeforePlay(const char* url, const char* saveName, char* path);
 // nothing yet.
 void StartStereoCameras();   // 2126
 void RecordStereoCameras();  // 2128
+
+// ------------------------------------------ main_window_win32.cpp (continued)
+#include <string>
+// The program's own texts are written in UTF-8 in the sources; the narrow
+// window functions expect the system code page.
+std::string SystemCodePageText(const char* utf8);
