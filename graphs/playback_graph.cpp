@@ -178,12 +178,18 @@ HRESULT InitVideoWindow(GraphPlatform& platform, const PlaybackGraph& g, int32_t
     w = ZoomDimension(w, mx, dx);
     h = ZoomDimension(h, my, dy);
 
-    WindowRect window{}, client{};
-    platform.GetWindowRect(ghApp, &window);
-    platform.GetClientRect(ghApp, &client);
-    platform.SetWindowPos(ghApp, nullptr, 0, 0, (window.right - client.right - window.left) + w,
-                          (window.bottom - client.bottom - window.top) + h + TOOLHIGHT,
-                          kSwpNoMove | kSwpNoOwnerZOrder);
+    // The frame's thickness depends on the width: a narrower window wraps
+    // its menu bar onto more lines. Size once more if the client area did
+    // not come out as asked, so a single call fits the picture.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        WindowRect window{}, client{};
+        platform.GetWindowRect(ghApp, &window);
+        platform.GetClientRect(ghApp, &client);
+        if (attempt > 0 && client.right - client.left == w && client.bottom - client.top == h + TOOLHIGHT) break;
+        platform.SetWindowPos(ghApp, nullptr, 0, 0, (window.right - client.right - window.left) + w,
+                              (window.bottom - client.bottom - window.top) + h + TOOLHIGHT,
+                              kSwpNoMove | kSwpNoOwnerZOrder);
+    }
 
     WindowRect rect{};
     platform.GetClientRect(ghApp, &rect);
@@ -191,7 +197,7 @@ HRESULT InitVideoWindow(GraphPlatform& platform, const PlaybackGraph& g, int32_t
     if (FAILED(hr)) return Fail(platform, hr, "pVW->SetWindowPosition(rect.left, rect.top+TOOLHIGHT, lWidth, lHeight)");
 
     // The seek bar is a pop-up over the right part of the toolbar.
-    WindowRect toolbar{};
+    WindowRect window{}, toolbar{};
     platform.GetWindowRect(ghApp, &window);
     platform.GetWindowRect(g_hToolbar, &toolbar);
     const int32_t seekWidth = window.right - window.left - 404;

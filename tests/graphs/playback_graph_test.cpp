@@ -56,6 +56,7 @@ public:
     bool grabRendererOnFailure = false;  // a grab renderer that was built but reports a failure
     WindowRect window{100, 50, 100 + 508, 50 + 446};  // outer, screen coordinates
     int32_t frameWidth = 8, frameHeight = 46;         // border, caption and menu
+    int32_t menuWrapsBelow = 0;  // a window narrower than this has a second menu line
     WindowRect toolbar{104, 90, 704, 120};
     WindowRect videoPos{-1, -1, -1, -1};  // left, top, width, height of the video window
     WindowRect seekBarPos{-1, -1, -1, -1};
@@ -95,7 +96,8 @@ public:
         return std::any_of(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
     }
     WindowRect Client() const {
-        return {0, 0, window.right - window.left - frameWidth, window.bottom - window.top - frameHeight};
+        const int32_t menuLines = window.right - window.left < menuWrapsBelow ? 18 : 0;
+        return {0, 0, window.right - window.left - frameWidth, window.bottom - window.top - frameHeight - menuLines};
     }
 
     HRESULT CreateFilterGraph(IGraphBuilder** graph) override { return Create("CreateFilterGraph", "graph", graph); }
@@ -440,6 +442,8 @@ TEST_F(PlaybackGraphTest, BuildsRunsAndShowsInOrder) {
         "GetWindowRect(app)",
         "GetClientRect(app)",
         "SetWindowPos(app, null, 0, 0, 168, 318, 0x202)",
+        "GetWindowRect(app)",
+        "GetClientRect(app)",
         "GetClientRect(app)",
         "SetWindowPosition(VW, 0, 32, 160, 240)",
         "GetWindowRect(app)",
@@ -986,6 +990,30 @@ TEST_F(InitVideoWindowTest, SeekBarSitsOverTheRightOfTheToolbar) {
     fake.videoWidth = 100;  // narrower than the seek bar's offset: no negative width
     ASSERT_EQ(InitVideoWindow(fake, g, 1, 1, 1, 1), S_OK);
     EXPECT_EQ(fake.seekBarPos.right, 0);
+}
+
+// A narrower window wraps its menu bar onto a second line, so the frame
+// grows after the first resize: one call still gives the picture's client
+// area, with a second resize that takes the new frame into account.
+TEST_F(InitVideoWindowTest, OneCallFitsEvenWhenTheMenuBarWraps) {
+    PlaybackGraph g;
+    g.pVW = fake.Make<IVideoWindow>("VW");
+    g.pBV = fake.Make<IBasicVideo>("BV");
+    g_nDisplayMode = 9;
+    fake.videoWidth = 640;
+    fake.videoHeight = 480;
+    ASSERT_EQ(InitVideoWindow(fake, g, 1, 1, 1, 1), S_OK);
+    fake.menuWrapsBelow = 400;
+    fake.calls.clear();
+    fake.videoWidth = 320;
+    fake.videoHeight = 240;
+    ASSERT_EQ(InitVideoWindow(fake, g, 1, 1, 1, 1), S_OK);
+    EXPECT_TRUE(fake.Called("SetWindowPos(app, null, 0, 0, 328, 318, 0x202)"));
+    EXPECT_TRUE(fake.Called("SetWindowPos(app, null, 0, 0, 328, 336, 0x202)"));
+    const WindowRect client = fake.Client();
+    EXPECT_EQ(client.right - client.left, 320);
+    EXPECT_EQ(client.bottom - client.top, 240 + TOOLHIGHT);
+    EXPECT_TRUE(fake.Called("SetWindowPosition(VW, 0, 32, 320, 240)"));
 }
 
 TEST_F(InitVideoWindowTest, WithoutSizeOrInterfacesNothingChanges) {
