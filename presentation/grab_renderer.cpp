@@ -138,6 +138,8 @@ void CGrabRenderer::ProcessSample(IMediaSample* pSample) {
     BYTE* data = nullptr;
     if (FAILED(pSample->GetPointer(&data))) return;
     GrabbedFrame.pSample = data;
+    // Set before the step's pause below, which asks whether anything shows.
+    m_bShownSinceFlush = true;
 
     // The graph runs because of a frame-step request: pause it again; this
     // frame is still shown.
@@ -181,10 +183,58 @@ void CGrabRenderer::RenderHeld(IMediaSample* pSample) {
 }
 
 HRESULT CGrabRenderer::DoRenderSample(IMediaSample* pSample) {
+    // The still shown while paused is on the screen already: presenting it
+    // again would spend a frame step on a frame that shows.
+    if (pSample == m_pShownStill) {
+        m_pShownStill = nullptr;
+        return S_OK;
+    }
     RenderHeld(pSample);
     return S_OK;
 }
 
-void CGrabRenderer::OnReceiveFirstSample(IMediaSample* pSample) { RenderHeld(pSample); }
+void CGrabRenderer::OnReceiveFirstSample(IMediaSample* pSample) {
+    // After a pause that interrupted playback the screen keeps the frame
+    // it had; this sample is the next one and shows when the graph runs.
+    if (!m_bHoldStill.exchange(false)) {
+        RenderHeld(pSample);
+        m_pShownStill = pSample;
+    }
+    ++m_cStills;
+}
+
+STDMETHODIMP CGrabRenderer::Pause() {
+    CAutoLock lock(&m_InterfaceLock);
+    if (m_State != State_Paused) {
+        m_bHoldStill = m_State == State_Running && m_bShownSinceFlush;
+        m_cStills = 0;
+    }
+    return CBaseRenderer::Pause();
+}
+
+STDMETHODIMP CGrabRenderer::Stop() {
+    CAutoLock lock(&m_InterfaceLock);
+    m_bHoldStill = false;
+    m_bShownSinceFlush = false;
+    m_cStills = 0;
+    return CBaseRenderer::Stop();
+}
+
+HRESULT CGrabRenderer::BeginFlush() {
+    // A seek: the picture from the new position must show, paused or not.
+    m_bHoldStill = false;
+    m_bShownSinceFlush = false;
+    m_cStills = 0;
+    return CBaseRenderer::BeginFlush();
+}
+
+HRESULT CGrabRenderer::Receive(IMediaSample* pSample) {
+    // The shown still is told apart by identity, which holds only within
+    // one delivery.
+    m_pShownStill = nullptr;
+    const HRESULT hr = CBaseRenderer::Receive(pSample);
+    m_pShownStill = nullptr;
+    return hr;
+}
 
 IBaseFilter* CreateGrabRenderer(WindowHandle owner, HRESULT* hr) { return new (std::nothrow) CGrabRenderer(owner, hr); }

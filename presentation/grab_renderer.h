@@ -3,6 +3,7 @@
 // YUY2 or line-interlaced, and hands it to the active presenter.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "baseclasses/baseclasses.h"
@@ -48,11 +49,25 @@ public:
     HRESULT DoRenderSample(IMediaSample* pSample) override;
     void OnReceiveFirstSample(IMediaSample* pSample) override;
 
+    // Every sample is presented once: a pause that interrupts playback
+    // (a frame step's included) keeps the frame that shows, and the sample
+    // that arrives while paused waits unshown for the next run, where it is
+    // the one new frame. A still that is needed (after a start or a seek)
+    // is shown at once and not again when the graph runs on.
+    STDMETHODIMP Pause() override;
+    STDMETHODIMP Stop() override;
+    HRESULT Receive(IMediaSample* pSample) override;
+    HRESULT BeginFlush() override;
+
     // Publishes one sample and calls the presenter; null does nothing.
     void ProcessSample(IMediaSample* pSample);
 
     int32_t FrameWidth() const { return m_nFrameWidth; }
     int32_t FrameHeight() const { return m_nFrameHeight; }
+    // Samples that arrived while paused (shown or held back) since the
+    // filter last paused, stopped or flushed: once one has, no frame comes
+    // before the graph runs again.
+    LONG StillsSincePause() const { return m_cStills; }
 
 private:
     void RenderHeld(IMediaSample* pSample);
@@ -63,4 +78,12 @@ private:
     int32_t m_nFrameWidth = 0;
     int32_t m_nFrameHeight = 0;  // absolute value
     HWND m_hOwner;
+
+    // A frame has been presented since the stream started or was flushed.
+    std::atomic<bool> m_bShownSinceFlush{false};
+    // The next paused sample is held back (the pause came from playback).
+    std::atomic<bool> m_bHoldStill{false};
+    // The sample of the current Receive that the paused path presented.
+    IMediaSample* m_pShownStill = nullptr;
+    std::atomic<LONG> m_cStills{0};
 };
