@@ -170,10 +170,14 @@ HRESULT CBasePin::DisconnectInternal() {
 
 STDMETHODIMP CBasePin::ConnectedTo(IPin** pPin) {
     CheckPointer(pPin, E_POINTER);
-    CAutoLock lock(m_pLock);
-    *pPin = m_Connected;
-    if (m_Connected == nullptr) return VFW_E_NOT_CONNECTED;
-    m_Connected->AddRef();
+    // No filter lock: downstream filters ask from their streaming threads
+    // (seeking pass-through at end of stream) while Stop holds that lock
+    // and waits for the streaming thread. Connections change only while
+    // the graph is stopped, so one read of the pointer is enough.
+    IPin* connected = m_Connected;
+    *pPin = connected;
+    if (connected == nullptr) return VFW_E_NOT_CONNECTED;
+    connected->AddRef();
     return S_OK;
 }
 

@@ -79,9 +79,9 @@ STDMETHODIMP CBaseRenderer::NonDelegatingQueryInterface(REFIID riid, void** ppv)
 }
 
 HRESULT CBaseRenderer::GetMediaPositionInterface(REFIID riid, void** ppv) {
-    CAutoLock lock(&m_InterfaceLock);
+    CRendererInputPin* pin = InputPin();
+    CAutoLock lock(&m_PositionLock);
     if (m_pPosition == nullptr) {
-        CRendererInputPin* pin = InputPin();
         if (pin == nullptr) return E_OUTOFMEMORY;
         HRESULT hr = S_OK;
         m_pPosition =

@@ -100,6 +100,10 @@ protected:
 
     CCritSec m_InterfaceLock;  // the filter lock
     CCritSec m_RendererLock;   // streaming state below
+    // Guards only the creation of the seeking pass-through; upstream filters
+    // may ask for it from their streaming threads while Stop holds the
+    // filter lock.
+    CCritSec m_PositionLock;
     CRendererInputPin* m_pInputPin = nullptr;
     CRendererPosPassThru* m_pPosition = nullptr;
 

@@ -96,7 +96,7 @@ STDMETHODIMP CTransformOutputPin::NonDelegatingQueryInterface(REFIID riid, void*
     CheckPointer(ppv, E_POINTER);
     if (riid == IID_IMediaSeeking || riid == IID_IMediaPosition) {
         {
-            CAutoLock lock(m_pLock);
+            CAutoLock lock(&m_PositionLock);
             if (m_pPosition == nullptr) {
                 HRESULT hr = S_OK;
                 m_pPosition = new (std::nothrow) CPosPassThru(NAME("Transform seeking"), static_cast<IPin*>(this), &hr,

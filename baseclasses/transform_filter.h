@@ -58,6 +58,10 @@ public:
 protected:
     CTransformFilter* const m_pTransformFilter;
     CPosPassThru* m_pPosition = nullptr;  // created on first query
+    // Guards only that creation. Not the filter lock: a renderer asks for
+    // seeking from the streaming thread (at end of stream, say) while
+    // Stop holds the filter lock and waits for that thread.
+    CCritSec m_PositionLock;
 };
 
 class CTransformFilter : public CBaseFilter {

@@ -1128,4 +1128,50 @@ TEST_P(StereoEffectMovie, PlaysThroughTheFilterInARenderedGraph) {
 INSTANTIATE_TEST_SUITE_P(StereoEffect, StereoEffectMovie, testing::ValuesIn(kMovies),
                          [](const testing::TestParamInfo<Movie>& info) { return std::string(info.param.name); });
 
+// The platform's renderer asks the filter's output pin for seeking from
+// the streaming thread when the end of the stream passes through, while
+// Stop holds the filter's lock and waits for that thread. Stopping while
+// paused on the last frame must return. A stop that hangs ends the process
+// with a failure instead of waiting for the test's timeout.
+DWORD WINAPI StopGraph(void* control) { return static_cast<DWORD>(static_cast<IMediaControl*>(control)->Stop()); }
+
+TEST(StereoEffectEndOfStream, StopWhilePausedOnTheLastFrameReturns) {
+    SharedCodes codes;
+    ComApartment com;
+    g_bRgbMode = 1;  // the classic renderer downstream, as in the main window
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        auto* effect = new CStereoEffectFilter;
+        static_cast<IBaseFilter*>(effect)->AddRef();
+        {
+            testing::AssertionResult ok = testing::AssertionSuccess();
+            MovieGraph graph(&ok);
+            ASSERT_TRUE(ok);
+            ASSERT_EQ(graph.Graph()->AddFilter(effect, L"Renderer"), S_OK);
+            ASSERT_EQ(graph.Graph()->RenderFile(L"" DUOSCOPE_TEST_MOVIE_RGB24_AVI, nullptr), S_OK);
+            ComRef<IMediaControl> control = Query<IMediaControl>(graph.Graph(), IID_IMediaControl);
+            ComRef<IMediaPosition> position = Query<IMediaPosition>(graph.Graph(), IID_IMediaPosition);
+            ASSERT_TRUE(control && position);
+            ASSERT_TRUE(SUCCEEDED(control->Pause()));
+            ASSERT_TRUE(SUCCEEDED(position->put_CurrentPosition(0.999)));
+            OAFilterState state = State_Stopped;
+            control->GetState(5000, &state);
+            EXPECT_EQ(state, State_Paused);
+
+            HANDLE stopper = CreateThread(nullptr, 0, StopGraph, control.get(), 0, nullptr);
+            ASSERT_NE(stopper, nullptr);
+            if (WaitForSingleObject(stopper, 20000) != WAIT_OBJECT_0) {
+                ADD_FAILURE() << "Stop did not return";
+                std::fflush(stdout);
+                TerminateProcess(GetCurrentProcess(), 3);
+            }
+            DWORD stopped = 0;
+            GetExitCodeThread(stopper, &stopped);
+            CloseHandle(stopper);
+            EXPECT_TRUE(SUCCEEDED(static_cast<HRESULT>(stopped))) << Hex(static_cast<HRESULT>(stopped));
+        }
+        EXPECT_EQ(static_cast<IBaseFilter*>(effect)->Release(), 0u);
+    }
+}
+
 }  // namespace
