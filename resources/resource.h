@@ -229,6 +229,7 @@
 #define IDS_ASX_NOT_SUPPORTED 2369
 #define IDS_OPEN_DIALOG_TITLE 2370
 #define IDS_VOLUME_READ_FAILED 2371        // %x: result code
+#define IDS_PATH_TOO_LONG 2372             // %d: the most bytes a path may have
 #define IDS_TIP_SEEK_START 2377
 #define IDS_TIP_SEEK_BAR 2378
 #define IDS_TIP_SEEK_END 2379
