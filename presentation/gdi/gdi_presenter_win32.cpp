@@ -217,7 +217,13 @@ void StartGraph(HWND window) {
     }
     SeekSavedPosition();
     // Resume in the state the movie was left in.
-    if (g_nSavedState != PlayState::Running) TogglePauseResume();
+    if (g_nSavedState != PlayState::Running) {
+        TogglePauseResume();
+        // The graph calls above may have let the window's first paint erase
+        // a frame drawn while it ran, and the sample that arrives now is held
+        // for the next step: draw the frame it stopped on again.
+        Redraw();
+    }
 }
 
 // Waits for a draw that may still be under way on the streaming thread.
