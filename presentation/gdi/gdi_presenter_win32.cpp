@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "graphs/graph_platform.h"
 #include "graphs/playback_graph.h"
@@ -407,6 +408,11 @@ LRESULT CALLBACK GdiFullScreenWndProc(HWND window, UINT message, WPARAM wParam, 
 }
 
 void DrawGdiFrame() {
+    // Frames are drawn on the streaming thread and redrawn on the window's
+    // thread; the drawing handle and the composed picture take one draw at
+    // a time (two at once left the screen black now and then).
+    static std::mutex drawing;
+    std::lock_guard<std::mutex> lock(drawing);
     int32_t mode = g_GdiScreen.displayMode;
     const GdiDraw draw = DrawForDisplayMode(&mode);
     if (mode != g_GdiScreen.displayMode) g_GdiScreen.displayMode = mode;
