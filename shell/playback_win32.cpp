@@ -103,24 +103,8 @@ void StepBySeeking(int frames) {
     SetAbsolutePosition(seeking, FallbackStepTarget(current, frames, g_nFrameMs, duration));
 }
 
-// The shutter-glasses driver is installed when its key exists.
-bool WinX3dDriverPresent() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\W3D", 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
 void AddCurrentToHistory() {
     AddToHistory(UserSettingsStore(), g_szCurrentFile, g_nDisplayMode, g_nInputLayout, g_bRgbMode, 0);
-}
-
-Presenter ShutterPresenter(int driver) {
-    switch (driver) {
-    case 0: return Presenter::WinX3d;
-    case 1: return Presenter::Nvidia;
-    default: return Presenter::OpenGl;
-    }
 }
 
 }  // namespace
@@ -162,17 +146,11 @@ bool OpenClip() {
     }
 
     if (g_nDisplayMode == 9) {
-        const int driver = ShutterDriverSetting();
-        if (driver == 0 && !WinX3dDriverPresent()) {
-            const std::string text =
-                SystemCodePageText("WINx3Dドライバーが見つかりません。WinX3Dをセットアップしてから実行して下さい。");
-            ShowMessageBox(ghApp, text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_ICONEXCLAMATION);
-            return false;
-        }
+        if (!ShutterDriverReady()) return false;
         g_nSavedState = g_Settings.nAutostart ? PlayState::Running : PlayState::Paused;
         // None of the shutter-glasses windows is in this build yet; the file
         // still goes into the history, as after a shutter-glasses session.
-        (void)PresenterAvailable(ShutterPresenter(driver));
+        (void)PresenterAvailable(ShutterPresenter());
         AddCurrentToHistory();
         return false;  // the movie was shown (or not) outside the main window
     }

@@ -68,6 +68,11 @@ void RunPresenterHandOver(int command);
 // Whether a presenter can run now (the one place later presenters plug in).
 enum class Presenter { Gdi, WinX3d, Nvidia, OpenGl };
 bool PresenterAvailable(Presenter which);
+// The shutter-glasses window the "nVidia" setting chooses.
+Presenter ShutterPresenter();
+// False, after telling the user, when the WinX3D driver is chosen but not
+// installed; checked before anything is closed.
+bool ShutterDriverReady();
 
 // ------------------------------------------------------------ seek_bar_win32.cpp
 // The modeless seek bar "AVIPLAY" owned by `owner`, with its tooltips and

@@ -31,19 +31,8 @@ bool IsOwnFullScreenCommand(int command) {
 bool W3dDriverPresent() {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\W3D", 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    char value[100];
-    DWORD size = sizeof value;
-    RegQueryValueExA(key, "WIN3D", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
     RegCloseKey(key);
     return true;
-}
-
-Presenter ShutterPresenter() {
-    switch (g_Settings.nVidia) {
-    case 0: return Presenter::WinX3d;
-    case 2: return Presenter::OpenGl;
-    default: return Presenter::Nvidia;
-    }
 }
 
 // Waits without blocking the thread's windows: messages keep flowing.
@@ -76,6 +65,22 @@ void RunPresenter(Presenter which, const char* path) {
 
 bool PresenterAvailable(Presenter which) { return which == Presenter::Gdi; }
 
+Presenter ShutterPresenter() {
+    switch (ShutterDriverSetting()) {
+    case 0: return Presenter::WinX3d;
+    case 2: return Presenter::OpenGl;
+    default: return Presenter::Nvidia;
+    }
+}
+
+bool ShutterDriverReady() {
+    if (ShutterDriverSetting() != 0 || W3dDriverPresent()) return true;
+    ShowMessageBox(ghApp,
+                   SystemCodePageText("WINx3Dドライバーが見つかりません。WinX3Dをセットアップしてから実行して下さい。").c_str(),
+                   LoadResString(IDS_ERROR), MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
 void RunPresenterHandOver(int command) {
     const bool ownFullScreen = IsOwnFullScreenCommand(command);
     Presenter presenter = Presenter::Gdi;
@@ -96,13 +101,7 @@ void RunPresenterHandOver(int command) {
         g_nPresenterMode = 8;
     } else if (command == IDM_DISPLAY_SHUTTER_GLASSES) {
         // Checked before anything closes: the movie stays as it is.
-        if (g_Settings.nVidia == 0 && !W3dDriverPresent()) {
-            ShowMessageBox(ghApp,
-                           SystemCodePageText("WINx3Dドライバーが見つかりません。WinX3Dをセットアップしてから実行して下さい。")
-                               .c_str(),
-                           LoadResString(IDS_ERROR), MB_OK | MB_ICONEXCLAMATION);
-            return;
-        }
+        if (!ShutterDriverReady()) return;
         presenter = ShutterPresenter();
         g_nPresenterMode = 9;
     } else {
