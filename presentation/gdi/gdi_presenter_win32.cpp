@@ -130,14 +130,16 @@ void KeepZoom(int32_t zoom) {
     if (zoom > 0) g_GdiScreen.zoom = zoom;
 }
 
-void DrawAsSource() {
+// One whole picture, placed by `geometry` (as source, or one view).
+template <typename Geometry>
+void DrawWholePicture(Geometry geometry) {
     GdiScreenState& s = g_GdiScreen;
     BusyScope busy;
     Picture frame;
     const bool have = CurrentFrame(&frame);
     PictureDraw d;
     if (have) {
-        d = AsSourceDraw(frame.w, frame.h, s.zoom, s.windowWidth, s.screenHeight);
+        d = geometry(frame);
         KeepZoom(d.zoom);
     }
     WindowDc dc(s.window);
@@ -147,22 +149,19 @@ void DrawAsSource() {
     DrawHelpOverlay(dc.get());
 }
 
+void DrawAsSource() {
+    const GdiScreenState& s = g_GdiScreen;
+    DrawWholePicture([&](const Picture& frame) {
+        return AsSourceDraw(frame.w, frame.h, s.zoom, s.windowWidth, s.screenHeight);
+    });
+}
+
 void DrawOneSide() {
-    GdiScreenState& s = g_GdiScreen;
-    BusyScope busy;
-    Picture frame;
-    const bool have = CurrentFrame(&frame);
-    PictureDraw d;
-    if (have) {
-        d = OneSideDraw(g_nInputLayout, s.swap, frame.w, frame.h, s.zoom, g_bAspect43, s.windowWidth,
-                        s.screenHeight);
-        KeepZoom(d.zoom);
-    }
-    WindowDc dc(s.window);
-    if (!dc.get()) return;
-    ClearForDraw(dc.get(), s.windowWidth, true);
-    if (have && d.Drawable()) DrawPicture(dc.get(), frame, d.source, d.x, d.y, d.dw, d.dh, false);
-    DrawHelpOverlay(dc.get());
+    const GdiScreenState& s = g_GdiScreen;
+    DrawWholePicture([&](const Picture& frame) {
+        return OneSideDraw(g_nInputLayout, s.swap, frame.w, frame.h, s.zoom, g_bAspect43, s.windowWidth,
+                           s.screenHeight);
+    });
 }
 
 void DrawSideBySide() {
