@@ -665,6 +665,9 @@ TEST_F(GrabRendererGraph, FrameStepMarkerPausesOnTheNextFrame) {
         before = g_presented.size();
     }
     ASSERT_TRUE(WaitUntil([] { return g_nFrameStepMarker.load() == 0; }, 5000)) << "the marker is cleared";
+    // The marker is cleared in the step frame's processing, just before the
+    // frame is handed to the presenter: wait for that hand-over too.
+    WaitUntil([before] { return PresentedCount() > before; }, 5000);
     EXPECT_EQ(g_nPlayState.load(), PlayState::Paused);
     OAFilterState graphState = -1;
     EXPECT_EQ(g_FullScreenGraph.pMC1->GetState(5000, &graphState), S_OK);
