@@ -18,7 +18,8 @@ void ToggleRestart();
 void ToggleFrameStep();
 
 // Paused or stopped: one frame back. The graph counts in frames from then
-// on, so positions saved from it are frame numbers.
+// on, so positions saved from it are frame numbers. A graph that cannot
+// count in frames goes back one frame time of the renderer's type.
 void StepFrameBack();
 
 // Seeks to g_llSavedPosition.

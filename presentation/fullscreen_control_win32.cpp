@@ -4,6 +4,7 @@
 #include <dshow.h>
 
 #include "graphs/playback_graph.h"
+#include "presentation/grab_renderer.h"
 #include "presentation/grabbed_frame.h"
 #include "shell/app_state.h"
 #include "shell/settings.h"
@@ -26,6 +27,31 @@ bool Run(IMediaControl* control) {
     if (FAILED(control->Run())) return false;
     g_nPlayState = PlayState::Running;
     return true;
+}
+
+// The frame time of the renderer's connected type, in 100 ns units; the
+// shell's frame time, or 1/25 s, when the type does not say.
+LONGLONG RendererFrameTime(IBaseFilter* renderer) {
+    LONGLONG frameTime = 0;
+    IEnumPins* pins = nullptr;
+    if (renderer && SUCCEEDED(renderer->EnumPins(&pins))) {
+        IPin* pin = nullptr;
+        if (pins->Next(1, &pin, nullptr) == S_OK) {
+            AM_MEDIA_TYPE mt{};
+            if (SUCCEEDED(pin->ConnectionMediaType(&mt))) {
+                if (mt.pbFormat && mt.cbFormat >= sizeof(VIDEOINFOHEADER) &&
+                    (mt.formattype == FORMAT_VideoInfo || mt.formattype == FORMAT_VideoInfo2))
+                    frameTime = reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat)->AvgTimePerFrame;
+                if (mt.cbFormat) CoTaskMemFree(mt.pbFormat);
+                if (mt.pUnk) mt.pUnk->Release();
+            }
+            pin->Release();
+        }
+        pins->Release();
+    }
+    if (frameTime > 0) return frameTime;
+    if (g_nFrameMs > 1) return static_cast<LONGLONG>(g_nFrameMs) * 10000;
+    return 400000;
 }
 
 template <class T>
@@ -85,10 +111,22 @@ void StepFrameBack() {
     IMediaSeeking* seeking = g_FullScreenGraph.pMS1;
     const PlayState state = g_nPlayState;
     if (!seeking || (state != PlayState::Stopped && state != PlayState::Paused)) return;
-    seeking->SetTimeFormat(&TIME_FORMAT_FRAME);
-    LONGLONG position = 0;
-    if (FAILED(seeking->GetCurrentPosition(&position))) return;
-    SeekTo(position - 1);
+    if (SUCCEEDED(seeking->SetTimeFormat(&TIME_FORMAT_FRAME))) {
+        LONGLONG position = 0;
+        if (FAILED(seeking->GetCurrentPosition(&position))) return;
+        SeekTo(position - 1);
+        return;
+    }
+    // A graph that cannot count in frames (Wine's) goes back one frame time
+    // in media time, from the frame on the screen: a paused graph's clock
+    // position need not be that frame's. The seek lands mid-frame, so a
+    // time stamp rounded either way still finds the frame before.
+    auto* renderer = static_cast<CGrabRenderer*>(g_FullScreenGraph.pRenderer1);
+    LONGLONG position = renderer ? renderer->ShownPosition() : -1;
+    if (position < 0 && FAILED(seeking->GetCurrentPosition(&position))) return;
+    const LONGLONG frameTime = RendererFrameTime(renderer);
+    const LONGLONG target = position - frameTime + frameTime / 2;
+    SeekTo(target > 0 ? target : 0);
 }
 
 void SeekSavedPosition() {

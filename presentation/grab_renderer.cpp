@@ -138,6 +138,8 @@ void CGrabRenderer::ProcessSample(IMediaSample* pSample) {
     BYTE* data = nullptr;
     if (FAILED(pSample->GetPointer(&data))) return;
     GrabbedFrame.pSample = data;
+    REFERENCE_TIME start = 0, stop = 0;
+    m_rtShown = SUCCEEDED(pSample->GetTime(&start, &stop)) ? m_Pin.CurrentStartTime() + start : -1;
     // Set before the step's pause below, which asks whether anything shows.
     m_bShownSinceFlush = true;
 
@@ -175,11 +177,13 @@ void CGrabRenderer::RenderHeld(IMediaSample* pSample) {
         pSample->AddRef();
         if (m_pHeld) m_pHeld->Release();
         m_pHeld = pSample;
-    } else {
-        ProcessSample(pSample);
+    } else if (m_pHeld) {
+        // Held from an earlier allocator of ours: an older frame, which must
+        // not be shown again over this one.
+        m_pHeld->Release();
+        m_pHeld = nullptr;
     }
-    CAutoLock again(&m_FrameLock);
-    ProcessSample(m_pHeld);
+    ProcessSample(pSample);
 }
 
 HRESULT CGrabRenderer::DoRenderSample(IMediaSample* pSample) {

@@ -68,6 +68,9 @@ public:
     // filter last paused, stopped or flushed: once one has, no frame comes
     // before the graph runs again.
     LONG StillsSincePause() const { return m_cStills; }
+    // The media time of the frame presented last (its segment's start plus
+    // its own start time), or -1 when that sample had no time.
+    REFERENCE_TIME ShownPosition() const { return m_rtShown; }
 
 private:
     void RenderHeld(IMediaSample* pSample);
@@ -86,4 +89,5 @@ private:
     // The sample of the current Receive that the paused path presented.
     IMediaSample* m_pShownStill = nullptr;
     std::atomic<LONG> m_cStills{0};
+    std::atomic<REFERENCE_TIME> m_rtShown{-1};
 };

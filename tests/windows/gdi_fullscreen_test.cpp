@@ -546,9 +546,9 @@ TEST_F(GdiFullScreen, FrameStepShowsExactlyOneFrame) {
                 << "step " << step;
             ASSERT_EQ(FramesDrawn().size(), static_cast<size_t>(step + 1)) << "step " << step;
         }
-        // Backspace seeks back while paused, and the frame found there is
-        // drawn once. (Which frame is not checked: Wine's graph has no
-        // frame time format, so "one back" is one 100 ns unit back.)
+        // Backspace seeks one frame back while paused, and that frame is
+        // drawn once. (Wine's graph has no frame time format: the step
+        // back goes one frame time back in media time.)
         KeyDown(w, VK_BACK);  // seeks, and so flushes, before it returns
         ASSERT_TRUE(WaitUntil(Settled, 10000));
         drawn = FramesDrawn();
@@ -557,6 +557,7 @@ TEST_F(GdiFullScreen, FrameStepShowsExactlyOneFrame) {
     ExpectClosed(result);
     ASSERT_EQ(drawn.size(), 4u);
     EXPECT_TRUE(drawn[3] == back);
+    EXPECT_TRUE(back == drawn[1]) << "the frame before the last step's";
     ASSERT_EQ(before.size(), 3u);
     for (size_t i = 0; i < before.size(); ++i) {
         EXPECT_FALSE(drawn[i].empty());

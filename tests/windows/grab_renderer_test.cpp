@@ -458,14 +458,19 @@ TEST(GrabRenderer, HoldsOnlySamplesOfItsOwnAllocator) {
         EXPECT_EQ(Presented()[1].display, ownData);
         EXPECT_EQ(GrabbedFrame.pDisplay, ownData);
 
-        // Back to a foreign allocator: the new sample, then the held one.
+        // Back to a foreign allocator: the new sample only; the older held
+        // one is let go and never shown over it.
         ASSERT_EQ(pin->NotifyAllocator(foreign, FALSE), S_OK);
         EXPECT_EQ((*renderer)->DoRenderSample(foreignSample), S_OK);
-        ASSERT_EQ(PresentedCount(), 4u);
+        ASSERT_EQ(PresentedCount(), 3u);
         EXPECT_EQ(Presented()[2].display, foreignData);
-        EXPECT_EQ(Presented()[3].display, ownData);
-        EXPECT_EQ(RefCount(ownSample), ownRefs + 1);
+        EXPECT_EQ(GrabbedFrame.pDisplay, foreignData);
+        EXPECT_EQ(RefCount(ownSample), ownRefs);
 
+        // Held again, and released with the renderer.
+        ASSERT_EQ(pin->NotifyAllocator(own, FALSE), S_OK);
+        (*renderer)->OnReceiveFirstSample(ownSample);
+        EXPECT_EQ(RefCount(ownSample), ownRefs + 1);
         renderer.reset();
         EXPECT_EQ(RefCount(ownSample), ownRefs) << "released with the renderer";
         ownSample->Release();
