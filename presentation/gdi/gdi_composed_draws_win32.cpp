@@ -74,8 +74,8 @@ void DrawComposed(ComposedKind kind, Fill fill, After after) {
             BYTE* pixels = DibPixels(picture);
             const FrameRowsView frame = FrameRowsFor(GrabbedFrame.pDisplay, w, headerHeight);
             if (fill(pixels, DibRowStride(d.pictureWidth, 24), frame, views, d))
-                DrawDibDraw(s.drawDib, dc, d.x, d.y, d.width, d.height, picture, pixels, 0, 0, d.pictureWidth,
-                            d.pictureHeight, DDF_BACKGROUNDPAL);
+                DrawBottomUpPicture(dc, d.x, d.y, d.width, d.height, picture, pixels, 0, 0, d.pictureWidth,
+                                    d.pictureHeight);
         }
     }
     after(dc);

@@ -37,6 +37,9 @@ bool g_bBuildFailed = false;
 // when the frame's size changes.
 BITMAPINFOHEADER* g_pDoubled = nullptr;
 
+// Held by every draw and by the paint of the window's own context.
+std::recursive_mutex g_drawing;
+
 // Sets the busy flag for one draw; the window thread postpones geometry
 // changes while it is set.
 class BusyScope {
@@ -88,9 +91,9 @@ bool CurrentFrame(Picture* p) {
 void DrawPicture(HDC dc, const Picture& p, const SourceRect& source, int32_t x, int32_t y, int32_t dw, int32_t dh,
                  bool mirrored) {
     const bool bottomUp = p.header->biHeight > 0;
-    if (!mirrored && bottomUp && g_GdiScreen.drawDib) {
-        DrawDibDraw(g_GdiScreen.drawDib, dc, x, y, dw, dh, const_cast<BITMAPINFOHEADER*>(p.header),
-                    const_cast<BYTE*>(p.pixels), source.x, source.y, source.width, source.height, DDF_BACKGROUNDPAL);
+    if (!mirrored && bottomUp) {
+        DrawBottomUpPicture(dc, x, y, dw, dh, const_cast<BITMAPINFOHEADER*>(p.header), const_cast<BYTE*>(p.pixels),
+                            source.x, source.y, source.width, source.height);
         return;
     }
     const int32_t sy = bottomUp ? BottomUpY(source, p.h) : source.y;
@@ -377,9 +380,12 @@ LRESULT CALLBACK GdiFullScreenWndProc(HWND window, UINT message, WPARAM wParam, 
     case WM_PAINT: {
         // Uncovered parts were erased to black: a paused picture is drawn
         // again, a running one comes back with the next frame.
-        PAINTSTRUCT ps;
-        BeginPaint(window, &ps);
-        EndPaint(window, &ps);
+        {
+            std::lock_guard<std::recursive_mutex> lock(g_drawing);
+            PAINTSTRUCT ps;
+            BeginPaint(window, &ps);
+            EndPaint(window, &ps);
+        }
         s.repaint = 1;
         Redraw();
         return 0;
@@ -406,12 +412,23 @@ LRESULT CALLBACK GdiFullScreenWndProc(HWND window, UINT message, WPARAM wParam, 
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+void DrawBottomUpPicture(HDC dc, int32_t x, int32_t y, int32_t dw, int32_t dh, BITMAPINFOHEADER* header,
+                         BYTE* pixels, int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
+    GdiScreenState& s = g_GdiScreen;
+    if (s.drawDib && DrawDibDraw(s.drawDib, dc, x, y, dw, dh, header, pixels, sx, sy, sw, sh, DDF_BACKGROUNDPAL))
+        return;
+    if (s.drawDib) DrawDibEnd(s.drawDib);
+    // StretchDIBits counts a bottom-up picture's rows from the bottom.
+    StretchDIBits(dc, x, y, dw, dh, sx, header->biHeight - sy - sh, sw, sh, pixels,
+                  reinterpret_cast<const BITMAPINFO*>(header), DIB_RGB_COLORS, SRCCOPY);
+}
+
 void DrawGdiFrame() {
     // Frames are drawn on the streaming thread and redrawn on the window's
-    // thread; the drawing handle and the composed picture take one draw at
-    // a time (two at once left the screen black now and then).
-    static std::mutex drawing;
-    std::lock_guard<std::mutex> lock(drawing);
+    // thread. The window's own device context, the drawing handle and the
+    // composed picture take one user at a time: Wine fails a GDI call on a
+    // context another thread is using.
+    std::lock_guard<std::recursive_mutex> lock(g_drawing);
     int32_t mode = g_GdiScreen.displayMode;
     const GdiDraw draw = DrawForDisplayMode(&mode);
     if (mode != g_GdiScreen.displayMode) g_GdiScreen.displayMode = mode;

@@ -81,15 +81,19 @@ struct Shot {
     bool lit(int x, int y) const { return at(x, y) != background; }
 };
 
-// What the window shows, from its own device context (its client area is
-// the whole window).
+// A context of the window's own, apart from its class's own context, which
+// the window's threads draw with (Wine fails GDI calls on a context another
+// thread is using).
+HDC TestDc(HWND window) { return GetDCEx(window, nullptr, DCX_CACHE); }
+
+// What the window shows (its client area is the whole window).
 Shot Capture(HWND window) {
     Shot shot;
     RECT client{};
     GetClientRect(window, &client);
     shot.w = client.right;
     shot.h = client.bottom;
-    HDC dc = GetDC(window);
+    HDC dc = TestDc(window);
     HDC mem = CreateCompatibleDC(dc);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -121,7 +125,7 @@ Shot CaptureDrawn(HWND window) {
     UpdateWindow(window);
     KeyUp(window, 'X');
     KeyUp(window, 'X');
-    HDC dc = GetDC(window);
+    HDC dc = TestDc(window);
     RECT client{};
     GetClientRect(window, &client);
     HBRUSH brush = CreateSolidBrush(RGB(255, 0, 255));
