@@ -440,6 +440,12 @@ void DrawGdiFrame() {
     case GdiDraw::Interlace: DrawInterlace(); break;
     case GdiDraw::SharpLcd: DrawSharpLcd(); break;
     }
+    // Wine puts what one thread drew on the screen when the window's thread
+    // next waits for messages; a frame drawn on the streaming thread while
+    // the window's thread sleeps would stay unseen. A no-op message wakes it.
+    HWND window = g_GdiScreen.window;
+    if (window && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId())
+        PostMessageA(window, WM_NULL, 0, 0);
 }
 
 void ClearForDraw(HDC dc, int32_t clearWidth, bool clearRepaint) {

@@ -115,6 +115,35 @@ Shot Capture(HWND window) {
     return shot;
 }
 
+// The window's pixels as the X server shows them: read from the screen, not
+// from the window's own surface, which holds a draw before it is shown.
+std::vector<uint32_t> OnScreen(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    std::vector<uint32_t> px(p, p + static_cast<size_t>(w) * h);
+    for (auto& v : px) v &= 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return px;
+}
+
 // Where the window draws its picture: the window is painted magenta, then
 // X twice redraws the picture (swapped and back) without clearing, so
 // whatever is not magenta is picture, black parts of the movie included.
@@ -362,6 +391,32 @@ TEST_F(GdiFullScreen, SideBySideViewsSitWhereWcentSays) {
     });
     ExpectClosed(result);
     EXPECT_EQ(g_nPresenterMode, 13);
+}
+
+// A frame drawn on another thread than the window's (the streaming thread
+// draws every frame) reaches the screen while the window's thread sleeps in
+// its message loop; nothing else is sent to the window meanwhile.
+TEST_F(GdiFullScreen, FramesDrawnOffTheWindowThreadReachTheScreen) {
+    g_nPresenterMode = 1;
+    const int result = RunWindow([&](HWND w) {
+        ASSERT_TRUE(WaitForStill(w));
+        std::vector<uint32_t> shown;
+        ASSERT_TRUE(WaitUntil([&] {
+            const std::vector<uint32_t> now = OnScreen(w);
+            const bool steady = now == shown;
+            shown = now;
+            return steady;
+        }, 5000)) << "the screen settles";
+        for (int swap : {1, 0, 1}) {
+            g_GdiScreen.swap = swap;
+            DrawGdiFrame();  // on this thread, as the streaming thread would
+            std::vector<uint32_t> now;
+            EXPECT_TRUE(WaitUntil([&] { return (now = OnScreen(w)) != shown; }, 3000))
+                << "swap " << swap << ": the exchanged views never showed";
+            shown = now;
+        }
+    });
+    ExpectClosed(result);
 }
 
 // At 100 % nothing is scaled: a mirrored view is exactly the plain one
