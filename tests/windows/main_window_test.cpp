@@ -1,10 +1,13 @@
 // The real main window in this process: its creation from a clean
 // registry, the command table through menu commands, accelerator keys,
 // the wheel and dropped files, the rerouting to a full-screen window, the
-// toolbar and the seek bar. Message boxes go to a sink, never on screen.
+// toolbar, the seek bar and its tips, and the open dialog driven as a user
+// would. The player's message boxes go to a sink, never on screen.
 #define STRSAFE_NO_DEPRECATE
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 #include <dshow.h>
 #include <shlobj.h>
 
@@ -12,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -127,6 +131,92 @@ HDROP MakeDrop(const std::vector<std::string>& paths) {
     *at = '\0';
     GlobalUnlock(memory);
     return static_cast<HDROP>(memory);
+}
+
+// ------------------------------------------------------------ modal dialogs
+// A thread timer runs one step of a script per tick inside the message loop
+// of the modal dialog the player shows, as a user would click and type.
+
+// The dialog of this thread waiting for the user: a visible, enabled
+// top-level dialog other than the seek bar, which stays enabled meanwhile.
+BOOL CALLBACK TakeModalDialog(HWND w, LPARAM out) {
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) != "#32770" || w == g_hSeekBar || !IsWindowVisible(w) || !IsWindowEnabled(w)) return TRUE;
+    *reinterpret_cast<HWND*>(out) = w;
+    return FALSE;
+}
+
+HWND FindModalDialog() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), TakeModalDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Runs `steps` against the modal dialogs that `open` shows, one step per
+// timer tick. A dialog still open 10 s after the last step (or never seen)
+// is a failure; it is ended so that the test goes on.
+class ModalScript {
+public:
+    using Step = std::function<void(HWND dialog)>;
+
+    explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {}
+
+    template <class Open>
+    void Run(Open open) {
+        active_ = this;
+        timer_ = SetTimer(nullptr, 0, 30, Tick);
+        open();
+        KillTimer(nullptr, timer_);
+        active_ = nullptr;
+        EXPECT_EQ(next_, steps_.size()) << "the dialog ended before its script did";
+        EXPECT_FALSE(forced_) << "the script did not end the dialog";
+    }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        ModalScript* self = active_;
+        if (!self || self->busy_) return;
+        self->busy_ = true;
+        HWND dialog = FindModalDialog();
+        if (dialog && self->next_ < self->steps_.size()) {
+            self->idleTicks_ = 0;
+            self->steps_[self->next_++](dialog);
+        } else if (++self->idleTicks_ > 10000 / 30) {
+            self->forced_ = true;
+            if (dialog) EndDialog(dialog, 0);
+        }
+        self->busy_ = false;
+    }
+
+    static ModalScript* active_;
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+    int idleTicks_ = 0;
+    bool busy_ = false;
+    bool forced_ = false;
+    UINT_PTR timer_ = 0;
+};
+
+ModalScript* ModalScript::active_ = nullptr;
+
+// The open dialog's file name box (a combo box on some systems, an edit on
+// others).
+HWND FileNameBox(HWND dialog) {
+    HWND box = GetDlgItem(dialog, cmb13);
+    return box ? box : GetDlgItem(dialog, edt1);
+}
+
+std::string WindowText(HWND w) {
+    char text[300] = {};
+    GetWindowTextA(w, text, sizeof text);
+    return text;
+}
+
+// Posted, not sent: a refusal's own message box then runs its loop outside
+// the script's step.
+void PostButton(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 // ---------------------------------------------------------------- fixture
@@ -432,6 +522,38 @@ TEST_F(MainWindow, SeekBarButtonsScrollAndTips) {
         EXPECT_EQ(std::wstring(info.lpszText), tip.second) << tip.first;
     }
     g_nDurationMs = g_nFrameMs = g_nPositionMs = 0;
+}
+
+// Before it shows, a tip asks itself which window lies under the cursor; the
+// answer is this tool, whatever the shared display's cursor and stacking.
+WNDPROC g_tipProc = nullptr;
+HWND g_tipTool = nullptr;
+
+LRESULT CALLBACK AnswerWindowFromPoint(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TTM_WINDOWFROMPOINT) return reinterpret_cast<LRESULT>(g_tipTool);
+    return CallWindowProcW(g_tipProc, window, message, wParam, lParam);
+}
+
+// The tips see the mouse only through the message hook: a mouse move taken
+// from the queue over "後端" shows that button's tip.
+TEST_F(MainWindow, SeekBarTipShowsForAQueuedMouseMove) {
+    Create();
+    ASSERT_NE(g_hSeekTip, nullptr);
+    HWND end = GetDlgItem(g_hSeekBar, IDM_SEEK_END);
+    ASSERT_NE(end, nullptr);
+    g_tipTool = end;
+    g_tipProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        g_hSeekTip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnswerWindowFromPoint)));
+    ASSERT_NE(g_tipProc, nullptr);
+    EXPECT_FALSE(IsWindowVisible(g_hSeekTip));
+
+    PostMessageA(end, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(PumpUntil([] { return IsWindowVisible(g_hSeekTip) != FALSE; }, 2000));
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    EXPECT_TRUE(SendMessageA(g_hSeekTip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_EQ(tool.uId, reinterpret_cast<UINT_PTR>(end));
+    SetWindowLongPtrW(g_hSeekTip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_tipProc));
 }
 
 // ------------------------------------------------------- display formats
@@ -826,6 +948,120 @@ TEST_F(MainWindow, MissingHelpFileIsReported) {
     EXPECT_EQ(g_boxes[0].caption, "C:\\nowhere\\duoscp.chm");
     EXPECT_EQ(g_boxes[0].owner, ghApp);
     EXPECT_TRUE(g_boxes[0].type & MB_ICONEXCLAMATION);
+}
+
+// ---------------------------------------------------------- the open dialog
+
+// Menu items that need a movie.
+const int kPlaybackItems[] = {IDM_PLAY, IDM_STOP, IDM_MUTE, IDM_FRAME_STEP, IDM_SIZE_50, IDM_RATE_NORMAL};
+
+std::string FolderShown(HWND openDialog) {
+    char folder[MAX_PATH] = {};
+    SendMessageA(openDialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder));
+    return folder;
+}
+
+TEST_F(MainWindow, OpenDialogCancelledOpensNothing) {
+    PutSetting("OpenFolder", DUOSCOPE_TEST_MEDIA_DIR);
+    PutSetting("FileHistory0", "C:\\movies\\old.avi");
+    Create();
+    // A path left behind is not reopened: the open command asks.
+    std::strcpy(g_szCurrentFile, "C:\\movies\\left.avi");
+    HWND owner = nullptr;
+    bool appEnabled = true;
+    std::string folder, title;
+    ModalScript script({[&](HWND d) {
+        owner = GetWindow(d, GW_OWNER);
+        appEnabled = IsWindowEnabled(ghApp);
+        folder = FolderShown(d);
+        title = WindowText(d);
+        PostButton(d, IDCANCEL);
+    }});
+    // As the toolbar's button sends it.
+    script.Run([] { SendMessageA(ghApp, WM_COMMAND, IDM_OPEN, reinterpret_cast<LPARAM>(g_hToolbar)); });
+    EXPECT_EQ(owner, ghApp);
+    EXPECT_FALSE(appEnabled);
+    EXPECT_EQ(title, SystemCodePageText("ステレオムービーを開く"));
+    EXPECT_EQ(folder + "\\", DUOSCOPE_TEST_MEDIA_DIR);
+
+    EXPECT_EQ(Title(), "Duoscope");
+    EXPECT_EQ(g_nPlayState, PlayState::Init);
+    EXPECT_STREQ(g_szCurrentFile, "");
+    for (int id : kPlaybackItems) EXPECT_TRUE(Grayed(id)) << id;
+    EXPECT_EQ(GetSetting("FileHistory0"), "C:\\movies\\old.avi");
+    EXPECT_EQ(g_Settings.history[0].path, "C:\\movies\\old.avi");
+    EXPECT_EQ(g_Settings.szOpenFolder, DUOSCOPE_TEST_MEDIA_DIR);
+    EXPECT_TRUE(IsWindowEnabled(ghApp));
+    for (const Box& b : g_boxes) ADD_FAILURE() << "box: " << b.text;
+}
+
+TEST_F(MainWindow, OpenDialogOpensTheFileTyped) {
+    Create();
+    ModalScript script({[](HWND d) {
+        HWND box = FileNameBox(d);
+        ASSERT_NE(box, nullptr);
+        SetWindowTextA(box, DUOSCOPE_TEST_MOVIE_RGB24_AVI);
+        PostButton(d, IDOK);
+    }});
+    script.Run([] { Command(IDM_OPEN); });
+    EXPECT_EQ(g_nPlayState, PlayState::Running);
+    EXPECT_STREQ(g_szCurrentFile, DUOSCOPE_TEST_MOVIE_RGB24_AVI);
+    EXPECT_EQ(Title().rfind("sbs_rgb24_320x240.avi", 0), 0u) << Title();
+    EXPECT_EQ(GetSetting("FileHistory0"), DUOSCOPE_TEST_MOVIE_RGB24_AVI);
+    EXPECT_EQ(g_Settings.szOpenFolder, DUOSCOPE_TEST_MEDIA_DIR);
+    for (int id : kPlaybackItems) EXPECT_FALSE(Grayed(id)) << id;
+    for (const Box& b : g_boxes) ADD_FAILURE() << "box: " << b.text;
+
+    // Asked again, the dialog offers the same file in its folder; the movie
+    // playing is closed first.
+    std::string offered, folder;
+    ModalScript again({[&](HWND d) {
+        offered = WindowText(FileNameBox(d));
+        folder = FolderShown(d);
+        PostButton(d, IDCANCEL);
+    }});
+    again.Run([] { Command(IDM_OPEN); });
+    EXPECT_NE(offered.find("sbs_rgb24_320x240.avi"), std::string::npos) << offered;
+    EXPECT_EQ(folder + "\\", DUOSCOPE_TEST_MEDIA_DIR);
+    EXPECT_EQ(g_nPlayState, PlayState::Init);
+    EXPECT_EQ(Title(), "Duoscope");
+    EXPECT_TRUE(Grayed(IDM_PLAY));
+
+    // The folder is stored when the window closes.
+    SendMessageA(ghApp, WM_CLOSE, 0, 0);
+    EXPECT_EQ(GetSetting("OpenFolder"), DUOSCOPE_TEST_MEDIA_DIR);
+}
+
+// The dialog itself refuses a name that is not there, and stays; the player
+// hears of nothing.
+TEST_F(MainWindow, OpenDialogRefusesAMissingFile) {
+    Create();
+    const std::string missing = DUOSCOPE_TEST_MEDIA_DIR "no_such_movie.avi";
+    HWND open = nullptr;
+    bool stillOpen = false;
+    ModalScript script({
+        [&](HWND d) {
+            open = d;
+            SetWindowTextA(FileNameBox(d), missing.c_str());
+            PostButton(d, IDOK);
+        },
+        [&](HWND d) {
+            // The dialog's own message box.
+            EXPECT_NE(d, open);
+            PostMessageA(d, WM_COMMAND, IDOK, 0);
+        },
+        [&](HWND d) {
+            stillOpen = d == open && IsWindowVisible(open);
+            PostButton(d, IDCANCEL);
+        },
+    });
+    script.Run([] { Command(IDM_OPEN); });
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(g_nPlayState, PlayState::Init);
+    EXPECT_STREQ(g_szCurrentFile, "");
+    EXPECT_EQ(Title(), "Duoscope");
+    EXPECT_EQ(GetSetting("FileHistory0"), "<absent>");
+    for (const Box& b : g_boxes) ADD_FAILURE() << "box: " << b.text;
 }
 
 // ------------------------------------------------------ with a real movie
