@@ -2,6 +2,8 @@
 // toolbar with "先頭", the position scroll bar and "後端", and tooltips fed
 // by a message hook (a modeless dialog without IsDialogMessage in the loop
 // would not relay the mouse to them otherwise).
+#include <algorithm>
+
 #include "resources/resource.h"
 #include "shell/player_win32.h"
 #include "shell/seek_bar.h"
@@ -104,6 +106,19 @@ INT_PTR CALLBACK SeekBarDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         default:
             return FALSE;
         }
+    case WM_SIZE: {
+        // The main window gives the strip its width and height: the buttons
+        // keep their width at the two ends, the scroll bar takes what is
+        // between, and all of them the strip's height (none is cut off).
+        const int width = LOWORD(lParam), height = HIWORD(lParam);
+        RECT button{0, 0, 20, 14};
+        MapDialogRect(dialog, &button);
+        const int buttonWidth = std::min<int>(button.right, width / 2);
+        MoveWindow(GetDlgItem(dialog, IDM_SEEK_START), 0, 0, buttonWidth, height, TRUE);
+        MoveWindow(GetDlgItem(dialog, IDC_SEEK_SCROLL), buttonWidth, 0, width - 2 * buttonWidth, height, TRUE);
+        MoveWindow(GetDlgItem(dialog, IDM_SEEK_END), width - buttonWidth, 0, buttonWidth, height, TRUE);
+        return TRUE;
+    }
     case WM_HSCROLL: {
         ScrollView view;
         if (!SeekBarScroll(LOWORD(wParam), HIWORD(wParam), &view)) return TRUE;

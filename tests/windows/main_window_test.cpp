@@ -411,6 +411,27 @@ TEST_F(MainWindow, SeekBarFollowsTheWindow) {
     EXPECT_EQ(seek.top, toolbar.top + 8);
     EXPECT_EQ(seek.right - seek.left, (window.right - window.left) - 404);
     EXPECT_EQ(seek.bottom - seek.top, (toolbar.bottom - toolbar.top) - 12);
+    // Its controls fill it: the buttons at the two ends, the scroll bar
+    // between them, none taller than the strip.
+    const int width = seek.right - seek.left, height = seek.bottom - seek.top;
+    const struct {
+        int id;
+        bool atRight;
+    } controls[] = {{IDM_SEEK_START, false}, {IDC_SEEK_SCROLL, false}, {IDM_SEEK_END, true}};
+    int x = 0;
+    for (const auto& c : controls) {
+        RECT r{};
+        GetWindowRect(GetDlgItem(g_hSeekBar, c.id), &r);
+        OffsetRect(&r, -seek.left, -seek.top);
+        EXPECT_EQ(r.left, x) << "control " << c.id;
+        EXPECT_EQ(r.top, 0) << "control " << c.id;
+        EXPECT_EQ(r.bottom, height) << "control " << c.id;
+        EXPECT_GT(r.right, r.left) << "control " << c.id;
+        if (c.atRight) {
+            EXPECT_EQ(r.right, width);
+        }
+        x = r.right;
+    }
 
     // Narrower than 404 pixels: no room left for it.
     SetWindowPos(ghApp, nullptr, 0, 0, 300, 300, SWP_NOMOVE | SWP_NOZORDER);
