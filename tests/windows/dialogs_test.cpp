@@ -3,6 +3,7 @@
 // loop, clicking and typing into the real controls; the test then reads
 // the registry and the shell's state.
 #include "http_test_server.h"
+#include "modal_script.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -31,68 +32,7 @@ using testsupport::TestServer;
 
 // ------------------------------------------------------------ the driver
 
-// The modal window of this thread that is waiting for the user: a visible,
-// enabled top-level dialog.
-BOOL CALLBACK TakeModalDialog(HWND w, LPARAM out) {
-    char cls[16] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (std::string(cls) != "#32770" || !IsWindowVisible(w) || !IsWindowEnabled(w)) return TRUE;
-    *reinterpret_cast<HWND*>(out) = w;
-    return FALSE;
-}
-
-HWND FindModalDialog() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), TakeModalDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// Runs `steps` against the modal dialog that `open` shows, one step per
-// timer tick. A dialog still open 10 s after the last step (or never seen)
-// is a failure; it is ended so that the test goes on.
-class ModalScript {
-public:
-    using Step = std::function<void(HWND dialog)>;
-
-    explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {}
-
-    template <class Open>
-    void Run(Open open) {
-        active_ = this;
-        timer_ = SetTimer(nullptr, 0, 30, Tick);
-        open();
-        KillTimer(nullptr, timer_);
-        active_ = nullptr;
-        EXPECT_EQ(next_, steps_.size()) << "the dialog ended before its script did";
-        EXPECT_FALSE(forced_) << "the script did not end the dialog";
-    }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        ModalScript* self = active_;
-        if (!self || self->busy_) return;
-        self->busy_ = true;
-        HWND dialog = FindModalDialog();
-        if (dialog && self->next_ < self->steps_.size()) {
-            self->idleTicks_ = 0;
-            self->steps_[self->next_++](dialog);
-        } else if (++self->idleTicks_ > 10000 / 30) {
-            self->forced_ = true;
-            if (dialog) EndDialog(dialog, 0);
-        }
-        self->busy_ = false;
-    }
-
-    static ModalScript* active_;
-    std::vector<Step> steps_;
-    size_t next_ = 0;
-    int idleTicks_ = 0;
-    bool busy_ = false;
-    bool forced_ = false;
-    UINT_PTR timer_ = 0;
-};
-
-ModalScript* ModalScript::active_ = nullptr;
+using testsupport::ModalScript;
 
 void Click(HWND dialog, int id) {
     HWND button = GetDlgItem(dialog, id);
