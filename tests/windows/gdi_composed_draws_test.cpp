@@ -48,7 +48,7 @@ protected:
         RegisterClassA(&wc);  // a second registration in the process fails harmlessly
         window_ = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, screenW_,
                                   screenH_, nullptr, nullptr, wc.hInstance, nullptr);
-        ASSERT_NE(window_, nullptr);
+        ASSERT_NE(window_, nullptr) << "CreateWindowEx failed, error " << GetLastError();
         UpdateWindow(window_);
         testsupport::PumpUntil([] { return false; }, 100);  // let the window settle before drawing
 
