@@ -48,9 +48,10 @@ void DrawGdiFrame();
 // The help overlay, at the end of every draw while it is shown.
 void DrawHelpOverlay(HDC dc);
 // Draws a bottom-up picture's source rectangle (sx, sy, sw, sh; rows counted
-// from the top, as DrawDib counts them) through DrawDib. If DrawDib fails (under Wine a drawing handle
-// can stay unusable after one failed draw), the handle starts afresh with the
-// next draw and this one goes through StretchDIBits.
+// from the top, as DrawDib counts them) through DrawDib. If DrawDib fails
+// (under Wine a drawing handle can stay unusable after one failed draw), the
+// handle starts afresh with the next draw and this one goes through
+// StretchDIBits.
 void DrawBottomUpPicture(HDC dc, int32_t x, int32_t y, int32_t dw, int32_t dh, BITMAPINFOHEADER* header,
                          BYTE* pixels, int32_t sx, int32_t sy, int32_t sw, int32_t sh);
 // Common start of a draw: fills (0, 0, clearWidth, screenHeight) black when
