@@ -4,6 +4,7 @@
 // the registry and the shell's state.
 #include "http_test_server.h"
 #include "modal_script.h"
+#include "stored_setting.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -53,17 +54,7 @@ std::string ItemText(HWND dialog, int id) {
 
 int TakeMessageBox(HWND, const char*, const char*, UINT) { return IDOK; }
 
-// A value of the settings key as stored; "(absent)" when there is none.
-std::string Stored(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return "(absent)";
-    char text[128] = {};
-    DWORD size = sizeof text - 1, type = 0;
-    const LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_SZ) return "(absent)";
-    return std::string(text, size).c_str();
-}
+using testsupport::StoredSetting;
 
 // The names of all values of the settings key, sorted.
 std::vector<std::string> StoredNames() {
@@ -189,17 +180,17 @@ TEST_F(Dialogs, DisplaySettingsStoreEachClick) {
             EXPECT_EQ(centringShown(d), 0);
             Click(d, IDC_ENGINE_GDI);
             EXPECT_EQ(centringShown(d), 4);
-            EXPECT_EQ(Stored("nFullscreen"), "231");
+            EXPECT_EQ(StoredSetting("nFullscreen"), "231");
             Click(d, IDC_WCENT_EDGE);
-            EXPECT_EQ(Stored("nWcent"), "2");
+            EXPECT_EQ(StoredSetting("nWcent"), "2");
             Click(d, IDC_AUTOSTART);
-            EXPECT_EQ(Stored("nAutostart"), "0");
+            EXPECT_EQ(StoredSetting("nAutostart"), "0");
             Click(d, IDC_AUTOSTART);
-            EXPECT_EQ(Stored("nAutostart"), "1");
+            EXPECT_EQ(StoredSetting("nAutostart"), "1");
             Click(d, IDC_AUTOSTART);
             Click(d, IDC_ENGINE_DIRECTDRAW);
             EXPECT_EQ(centringShown(d), 0);
-            EXPECT_EQ(Stored("nFullscreen"), "230");
+            EXPECT_EQ(StoredSetting("nFullscreen"), "230");
             // Escape does not end it.
             SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
         },
@@ -330,13 +321,13 @@ TEST_F(Dialogs, OpenDialogShutterGlassesChoiceStoredEvenWhenCancelled) {
             Click(d, id);
             hintShown.push_back(Visible(d, IDC_FULLSCREEN_HINT));
         }
-        EXPECT_EQ(Stored("nStereo"), "9");
+        EXPECT_EQ(StoredSetting("nStereo"), "9");
         Cancel(open);
     }});
     EXPECT_FALSE(RunOpenDialog(script));
     EXPECT_EQ(hintShown, (std::vector<int>{0, 1, 0, 1, 0, 1}));
     EXPECT_EQ(g_nDisplayMode.load(), 9);
-    EXPECT_EQ(Stored("nStereo"), "9");
+    EXPECT_EQ(StoredSetting("nStereo"), "9");
     EXPECT_EQ(g_Settings.nStereo, 9);
 }
 
@@ -360,17 +351,17 @@ TEST_F(Dialogs, OpenDialogAppliesEveryChoiceAtOnce) {
 
         Click(d, IDC_LAYOUT_SIDE_BY_SIDE_HALF);
         EXPECT_EQ(g_nInputLayout.load(), 5);
-        EXPECT_EQ(Stored("nDisp"), "5");
+        EXPECT_EQ(StoredSetting("nDisp"), "5");
         Click(d, IDC_RGB_MODE);
         EXPECT_EQ(g_bRgbMode.load(), 0);
-        EXPECT_EQ(Stored("nRGB"), "0");
+        EXPECT_EQ(StoredSetting("nRGB"), "0");
         Click(d, IDC_ASPECT_43);
         EXPECT_EQ(g_bAspect43, 0);
 
         Click(d, IDC_MONITOR_DUAL_L);
-        EXPECT_EQ(Stored("nFullscreen"), "231");
+        EXPECT_EQ(StoredSetting("nFullscreen"), "231");
         Click(d, IDC_FULLSCREEN_AT_OPEN);
-        EXPECT_EQ(Stored("nFullscreen"), "201");
+        EXPECT_EQ(StoredSetting("nFullscreen"), "201");
         EXPECT_FALSE(Visible(d, IDC_MONITOR_SINGLE));
         EXPECT_FALSE(Visible(d, IDC_MONITOR_DUAL_L));
         // Back on: the monitor chosen last, not the first one.
@@ -378,9 +369,9 @@ TEST_F(Dialogs, OpenDialogAppliesEveryChoiceAtOnce) {
         EXPECT_TRUE(Checked(d, IDC_MONITOR_DUAL_L));
         EXPECT_FALSE(Checked(d, IDC_MONITOR_SINGLE));
         EXPECT_TRUE(Visible(d, IDC_MONITOR_DUAL_L));
-        EXPECT_EQ(Stored("nFullscreen"), "231");
+        EXPECT_EQ(StoredSetting("nFullscreen"), "231");
         Click(d, IDC_MONITOR_DUAL_R);
-        EXPECT_EQ(Stored("nFullscreen"), "221");
+        EXPECT_EQ(StoredSetting("nFullscreen"), "221");
         Cancel(open);
     }});
     EXPECT_FALSE(RunOpenDialog(script));

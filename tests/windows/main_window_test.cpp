@@ -23,6 +23,7 @@
 #include "com_test_support.h"
 #include "duoscope_test_media.h"
 #include "modal_script.h"
+#include "stored_setting.h"
 #include "graphs/playback_graph.h"
 #include "resources/resource.h"
 #include "shell/app_state.h"
@@ -88,31 +89,19 @@ LRESULT CALLBACK FullScreenStandIn(HWND window, UINT message, WPARAM wParam, LPA
 }
 
 // --------------------------------------------------------------- registry
-constexpr char kKey[] = "Software\\Kest\\duoviewer";
 
-void DeleteSettingsKey() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+void DeleteSettingsKey() { RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath); }
 
 void PutSetting(const char* name, const std::string& text) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()), static_cast<DWORD>(text.size()));
     RegCloseKey(key);
 }
 
-// The stored text; "<absent>" when there is none.
-std::string GetSetting(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<absent>";
-    char buffer[300];
-    DWORD size = sizeof buffer;
-    const LONG r = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-    RegCloseKey(key);
-    if (r != ERROR_SUCCESS) return "<absent>";
-    std::string text(buffer, size);
-    while (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
-}
+using testsupport::StoredSetting;
 
 // ------------------------------------------------------------- drops
 // An HDROP as the shell hands it over: DROPFILES, then the ANSI paths,
@@ -379,14 +368,14 @@ TEST_F(MainWindow, SeekBarFollowsTheWindow) {
 
 TEST_F(MainWindow, CloseTearsDownAndStoresFolder) {
     Create();
-    ASSERT_EQ(GetSetting("OpenFolder"), "<absent>");
+    ASSERT_EQ(StoredSetting("OpenFolder"), "<absent>");
     SendMessageA(ghApp, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window_));
     EXPECT_EQ(ghApp, nullptr);
     EXPECT_EQ(g_hSeekBar, nullptr);
     EXPECT_EQ(g_hSeekHook, nullptr);
     EXPECT_EQ(g_hToolbar, nullptr);
-    EXPECT_EQ(GetSetting("OpenFolder"), "");
+    EXPECT_EQ(StoredSetting("OpenFolder"), "");
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
@@ -536,7 +525,7 @@ TEST_F(MainWindow, DisplayFormatKeysSwitchAndStore) {
         SCOPED_TRACE(k.mode);
         Key(k.key, k.modifiers);
         EXPECT_EQ(g_nDisplayMode, k.mode);
-        EXPECT_EQ(GetSetting("nStereo"), std::to_string(k.mode));
+        EXPECT_EQ(StoredSetting("nStereo"), std::to_string(k.mode));
         for (int id = IDM_DISPLAY_FIRST; id <= IDM_DISPLAY_LAST; ++id)
             EXPECT_EQ(Checked(id), id == IDM_DISPLAY_FIRST + k.mode) << id;
         // Back to 100 %.
@@ -550,7 +539,7 @@ TEST_F(MainWindow, PresenterModesWithNothingOpenOnlyChooseTheMode) {
     Create();
     Key(VK_F4, {VK_SHIFT});  // 3D LCD
     EXPECT_EQ(g_nDisplayMode, 8);
-    EXPECT_EQ(GetSetting("nStereo"), "8");
+    EXPECT_EQ(StoredSetting("nStereo"), "8");
     EXPECT_TRUE(Checked(IDM_DISPLAY_SHARP_3D_LCD));
     Key(VK_F8);  // shutter glasses
     EXPECT_EQ(g_nDisplayMode, 9);
@@ -589,7 +578,7 @@ TEST_F(MainWindow, InputLayoutCommands) {
         EXPECT_EQ(g_nInputLayout, l.command - 3100);
         EXPECT_EQ(g_nLayoutPctX, l.pctX);
         EXPECT_EQ(g_nLayoutPctY, l.pctY);
-        EXPECT_EQ(GetSetting("nDisp"), std::to_string(l.command - 3100));
+        EXPECT_EQ(StoredSetting("nDisp"), std::to_string(l.command - 3100));
         for (int id = IDM_LAYOUT_FIRST; id <= IDM_LAYOUT_LAST; ++id) EXPECT_EQ(Checked(id), id == l.command) << id;
         EXPECT_EQ(g_nZoomStep, 12);
         EXPECT_TRUE(Checked(IDM_SIZE_100));
@@ -653,10 +642,10 @@ TEST_F(MainWindow, WheelZoomsAndKeepsTheSizeMarks) {
 TEST_F(MainWindow, RepeatKeyTogglesAndStores) {
     Create();
     Key('R');
-    EXPECT_EQ(GetSetting("nRepeat"), "1");
+    EXPECT_EQ(StoredSetting("nRepeat"), "1");
     EXPECT_TRUE(Checked(IDM_REPEAT));
     Key('R');
-    EXPECT_EQ(GetSetting("nRepeat"), "0");
+    EXPECT_EQ(StoredSetting("nRepeat"), "0");
     EXPECT_FALSE(Checked(IDM_REPEAT));
 }
 
@@ -756,7 +745,7 @@ TEST_F(MainWindow, OwnFullScreenIgnoresOtherCommandsButNotRepeat) {
     EXPECT_EQ(g_nZoomStep, 12);
 
     Key('R');
-    EXPECT_EQ(GetSetting("nRepeat"), "1");
+    EXPECT_EQ(StoredSetting("nRepeat"), "1");
     EXPECT_TRUE(g_fullScreenGot.empty());
 
     // Dual full screen picks its side even now, then closes the window.
@@ -872,15 +861,15 @@ TEST_F(MainWindow, HistoryItemsAppearWhenTheMenuOpens) {
     EXPECT_EQ(g_boxes[0].text, SystemCodePageText("最近使ったファイルリストを削除してもいいですか？"));
     EXPECT_EQ(g_boxes[0].caption, SystemCodePageText("実行注意"));
     EXPECT_EQ(g_boxes[0].type & (MB_YESNO | MB_ICONEXCLAMATION), static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
-    EXPECT_EQ(GetSetting("FileHistory0"), "C:\\movies\\new.avi");
+    EXPECT_EQ(StoredSetting("FileHistory0"), "C:\\movies\\new.avi");
     EXPECT_EQ(CountItems(g_hMenu, 2120, 2124), 2);
 
     // Confirmed: the items go and the registry is emptied.
     g_boxAnswer = IDYES;
     Command(IDM_CLEAR_HISTORY);
     EXPECT_EQ(CountItems(g_hMenu, 2120, 2124), 0);
-    EXPECT_EQ(GetSetting("FileHistory0"), "");
-    EXPECT_EQ(GetSetting("FileTypeHistory"), "0,0,0,0,0,");
+    EXPECT_EQ(StoredSetting("FileHistory0"), "");
+    EXPECT_EQ(StoredSetting("FileTypeHistory"), "0,0,0,0,0,");
     SendMessageA(ghApp, WM_INITMENU, reinterpret_cast<WPARAM>(g_hMenu), 0);
     EXPECT_TRUE(Grayed(IDM_CLEAR_HISTORY));
 }
@@ -947,7 +936,7 @@ TEST_F(MainWindow, OpenDialogCancelledOpensNothing) {
     EXPECT_EQ(g_nPlayState, PlayState::Init);
     EXPECT_STREQ(g_szCurrentFile, "");
     for (int id : kPlaybackItems) EXPECT_TRUE(Grayed(id)) << id;
-    EXPECT_EQ(GetSetting("FileHistory0"), "C:\\movies\\old.avi");
+    EXPECT_EQ(StoredSetting("FileHistory0"), "C:\\movies\\old.avi");
     EXPECT_EQ(g_Settings.history[0].path, "C:\\movies\\old.avi");
     EXPECT_EQ(g_Settings.szOpenFolder, DUOSCOPE_TEST_MEDIA_DIR);
     EXPECT_TRUE(IsWindowEnabled(ghApp));
@@ -966,7 +955,7 @@ TEST_F(MainWindow, OpenDialogOpensTheFileTyped) {
     EXPECT_EQ(g_nPlayState, PlayState::Running);
     EXPECT_STREQ(g_szCurrentFile, DUOSCOPE_TEST_MOVIE_RGB24_AVI);
     EXPECT_EQ(Title().rfind("sbs_rgb24_320x240.avi", 0), 0u) << Title();
-    EXPECT_EQ(GetSetting("FileHistory0"), DUOSCOPE_TEST_MOVIE_RGB24_AVI);
+    EXPECT_EQ(StoredSetting("FileHistory0"), DUOSCOPE_TEST_MOVIE_RGB24_AVI);
     EXPECT_EQ(g_Settings.szOpenFolder, DUOSCOPE_TEST_MEDIA_DIR);
     for (int id : kPlaybackItems) EXPECT_FALSE(Grayed(id)) << id;
     for (const Box& b : g_boxes) ADD_FAILURE() << "box: " << b.text;
@@ -988,7 +977,7 @@ TEST_F(MainWindow, OpenDialogOpensTheFileTyped) {
 
     // The folder is stored when the window closes.
     SendMessageA(ghApp, WM_CLOSE, 0, 0);
-    EXPECT_EQ(GetSetting("OpenFolder"), DUOSCOPE_TEST_MEDIA_DIR);
+    EXPECT_EQ(StoredSetting("OpenFolder"), DUOSCOPE_TEST_MEDIA_DIR);
 }
 
 // The dialog itself refuses a name that is not there, and stays; the player
@@ -1019,7 +1008,7 @@ TEST_F(MainWindow, OpenDialogRefusesAMissingFile) {
     EXPECT_EQ(g_nPlayState, PlayState::Init);
     EXPECT_STREQ(g_szCurrentFile, "");
     EXPECT_EQ(Title(), "Duoscope");
-    EXPECT_EQ(GetSetting("FileHistory0"), "<absent>");
+    EXPECT_EQ(StoredSetting("FileHistory0"), "<absent>");
     for (const Box& b : g_boxes) ADD_FAILURE() << "box: " << b.text;
 }
 
@@ -1031,8 +1020,8 @@ TEST_F(MainWindow, ShellOpenTakesTheShellSettingsAndPlays) {
     Create();
     ASSERT_TRUE(OpenMovie(DUOSCOPE_TEST_MOVIE_RGB24_AVI)) << "no open";
     EXPECT_EQ(g_nDisplayMode, 5);
-    EXPECT_EQ(GetSetting("nStereo"), "5");
-    EXPECT_EQ(GetSetting("FileHistory0"), DUOSCOPE_TEST_MOVIE_RGB24_AVI);
+    EXPECT_EQ(StoredSetting("nStereo"), "5");
+    EXPECT_EQ(StoredSetting("FileHistory0"), DUOSCOPE_TEST_MOVIE_RGB24_AVI);
     EXPECT_EQ(g_bTimerOn, 1);
     EXPECT_NE(Title().find("sbs_rgb24_320x240.avi"), std::string::npos) << Title();
     EXPECT_FALSE(Grayed(IDM_PLAY));
@@ -1100,8 +1089,8 @@ TEST_F(MainWindow, HistoryItemOpensWithItsOwnStereoSettings) {
     EXPECT_EQ(g_bTimerOn, 1);
     EXPECT_TRUE(Checked(IDM_DISPLAY_SIDE_BY_SIDE));
     // For this open only: nothing is stored.
-    EXPECT_EQ(GetSetting("nStereo"), "<absent>");
-    EXPECT_EQ(GetSetting("FileTypeHistory"), "10105,");
+    EXPECT_EQ(StoredSetting("nStereo"), "<absent>");
+    EXPECT_EQ(StoredSetting("FileTypeHistory"), "10105,");
     for (const Box& b : g_boxes) ADD_FAILURE() << "box: " << b.text;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "duoscope_test_media.h"
+#include "stored_setting.h"
 #include "shell/settings_store.h"
 
 namespace {
@@ -73,19 +74,7 @@ HWND FindTopWindow(DWORD pid, const char* className, bool messageBox = false) {
     return search.found;
 }
 
-// The stored text of a setting; "<absent>" when there is none.
-std::string GetSetting(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<absent>";
-    char buffer[400];
-    DWORD size = sizeof buffer;
-    const LONG r = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-    RegCloseKey(key);
-    if (r != ERROR_SUCCESS) return "<absent>";
-    std::string text(buffer, size);
-    while (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
-}
+using testsupport::StoredSetting;
 
 // One run of the player. The destructor ends a child the test left
 // running: a left-over player would hold up the whole test run.
@@ -182,8 +171,8 @@ protected:
         EXPECT_EQ(FindTopWindow(player.Pid(), kBoxClass, true), nullptr) << "a message box shows";
         // The open a start path posts would be queued before this close.
         EXPECT_EQ(player.CloseAndWait(window), 0);
-        EXPECT_EQ(GetSetting("FileHistory0"), "<absent>");
-        EXPECT_EQ(GetSetting("nStereo"), "<absent>");
+        EXPECT_EQ(StoredSetting("FileHistory0"), "<absent>");
+        EXPECT_EQ(StoredSetting("nStereo"), "<absent>");
     }
 
     std::string base_;
@@ -223,7 +212,7 @@ TEST_F(PlayerProcess, QuotedPathAndFileUrlOpenTheMovie) {
             << "title: " << title;
         EXPECT_EQ(player.CloseAndWait(window), 0);
         // The path that was opened: quotes dropped, blanks back.
-        EXPECT_EQ(GetSetting("FileHistory0"), movie_);
+        EXPECT_EQ(StoredSetting("FileHistory0"), movie_);
     }
 }
 
