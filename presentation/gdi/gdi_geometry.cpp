@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "presentation/gdi/composed_geometry.h"
+
 namespace {
 
 // a * b / c in 64 bits (a zoom of many steps times a frame size does not fit
@@ -29,12 +31,14 @@ void ViewSize(int32_t layout, int32_t w, int32_t h, int32_t* vw, int32_t* vh) {
     }
 }
 
-// The 4:3 option: widen a basis taller than 4:3, else heighten it.
-void WidenOrHeighten43(int32_t* bw, int32_t* bh) {
-    if (3LL * *bw < 4LL * *bh)
-        *bw = MulDivT(4, *bh, 3);
-    else
-        *bh = MulDivT(3, *bw, 4);
+// A whole picture of basis bw x bh at `zoom` (0: fitted to the window),
+// centred on the screen.
+void PlaceCentred(PictureDraw* d, int32_t bw, int32_t bh, int32_t zoom, int32_t windowWidth, int32_t screenHeight) {
+    d->zoom = zoom == 0 ? FitZoom(bw, bh, windowWidth, screenHeight) : zoom;
+    d->dw = MulDivT(d->zoom, bw, 100);
+    d->dh = MulDivT(d->zoom, bh, 100);
+    d->x = (windowWidth - d->dw) / 2;
+    d->y = (screenHeight - d->dh) / 2;
 }
 
 }  // namespace
@@ -103,12 +107,7 @@ int WheelZoomDirection(uint16_t wheelHigh) {
 PictureDraw AsSourceDraw(int32_t w, int32_t h, int32_t zoom, int32_t windowWidth, int32_t screenHeight) {
     PictureDraw d;
     if (w <= 0 || h <= 0) return d;
-    const int32_t fit = std::min(MulDivT(screenHeight, 100, h), MulDivT(windowWidth, 100, w));
-    d.zoom = zoom == 0 ? fit : zoom;
-    d.dw = MulDivT(d.zoom, w, 100);
-    d.dh = MulDivT(d.zoom, h, 100);
-    d.x = (windowWidth - d.dw) / 2;
-    d.y = (screenHeight - d.dh) / 2;
+    PlaceCentred(&d, w, h, zoom, windowWidth, screenHeight);
     d.source = {0, 0, w, h};
     return d;
 }
@@ -149,14 +148,9 @@ PictureDraw OneSideDraw(int32_t layout, int32_t swap, int32_t w, int32_t h, int3
     }
     // The fit is taken on the basis as it will be drawn: fitting first and
     // widening afterwards made a fitted picture spill over the screen.
-    if (aspect43) WidenOrHeighten43(&bw, &bh);
+    if (aspect43) AdjustBasisTo43(&bw, &bh);
     if (bw <= 0 || bh <= 0) return d;
-    const int32_t fit = std::min(MulDivT(windowWidth, 100, bw), MulDivT(screenHeight, 100, bh));
-    d.zoom = zoom == 0 ? fit : zoom;
-    d.dw = MulDivT(d.zoom, bw, 100);
-    d.dh = MulDivT(d.zoom, bh, 100);
-    d.x = (windowWidth - d.dw) / 2;
-    d.y = (screenHeight - d.dh) / 2;
+    PlaceCentred(&d, bw, bh, zoom, windowWidth, screenHeight);
     return d;
 }
 
