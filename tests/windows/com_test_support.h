@@ -88,6 +88,18 @@ inline ::testing::AssertionResult WaitForComplete(IMediaEventEx* events, const C
     }
 }
 
+// Polls `done` until it holds or `ms` pass, for what other threads bring
+// about (this thread's messages are not handled meanwhile).
+template <class Done>
+bool WaitUntil(Done done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(5);
+    }
+    return true;
+}
+
 // Handles the thread's window messages until `done` holds or `ms` pass.
 template <class Done>
 bool PumpUntil(Done done, DWORD ms) {

@@ -43,15 +43,7 @@ int RecordBox(HWND, const char* text, const char* caption, UINT) {
     return IDOK;
 }
 
-template <class Done>
-bool WaitUntil(Done done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        Sleep(5);
-    }
-    return true;
-}
+using testsupport::WaitUntil;
 
 // ------------------------------------------------------------ window input
 

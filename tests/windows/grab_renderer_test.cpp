@@ -81,15 +81,7 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-template <class Done>
-bool WaitUntil(Done done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        Sleep(5);
-    }
-    return true;
-}
+using testsupport::WaitUntil;
 
 // The frames a plain renderer taking only `subtype` gets from the movie:
 // decoding is deterministic, so these are the grab renderer's frames too.

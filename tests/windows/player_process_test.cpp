@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "com_test_support.h"
 #include "duoscope_test_media.h"
 #include "stored_setting.h"
 #include "shell/settings_store.h"
@@ -27,15 +28,7 @@ std::string PlayerExe() {
     return path;
 }
 
-template <class Done>
-bool WaitFor(Done done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (done()) return true;
-        if (GetTickCount() - start >= ms) return false;
-        Sleep(20);
-    }
-}
+using testsupport::WaitUntil;
 
 std::string WindowText(HWND window) {
     char text[512] = {};
@@ -113,7 +106,7 @@ public:
 
     HWND WaitForWindow(const char* className, bool messageBox = false) {
         HWND found = nullptr;
-        WaitFor(
+        WaitUntil(
             [&] {
                 found = FindTopWindow(process_.dwProcessId, className, messageBox);
                 return found != nullptr || Ended();
@@ -208,7 +201,7 @@ TEST_F(PlayerProcess, QuotedPathAndFileUrlOpenTheMovie) {
         HWND window = player.WaitForWindow(kMainClass);
         ASSERT_NE(window, nullptr) << "no main window";
         std::string title;
-        EXPECT_TRUE(WaitFor([&] { return (title = WindowText(window)).rfind("x.avi [Video", 0) == 0; }, kStartMs))
+        EXPECT_TRUE(WaitUntil([&] { return (title = WindowText(window)).rfind("x.avi [Video", 0) == 0; }, kStartMs))
             << "title: " << title;
         EXPECT_EQ(player.CloseAndWait(window), 0);
         // The path that was opened: quotes dropped, blanks back.
