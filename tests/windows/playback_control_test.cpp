@@ -100,7 +100,7 @@ protected:
         SetMessageBoxSink(TakeBox);
         main_ = CreateWindowExA(0, main.lpszClassName, "", WS_OVERLAPPEDWINDOW, 40, 40, 500, 400, nullptr,
                                 LoadMenuA(instance, "PLAYAVI"), instance, nullptr);
-        ASSERT_NE(main_, nullptr);
+        ASSERT_NE(main_, nullptr) << "CreateWindowEx failed, error " << GetLastError();
         seekBar_ = CreateWindowExA(0, seek.lpszClassName, "", WS_POPUP, 0, 0, 100, 20, main_, nullptr, instance,
                                    nullptr);
         ASSERT_NE(seekBar_, nullptr);
