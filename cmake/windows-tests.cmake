@@ -1,7 +1,7 @@
 # Tests of the Windows trees. GoogleTest is built from Debian's sources
-# (there is no mingw package of it); the x86_64 tree runs its tests under
-# Wine through scripts/wine-run, the i686 tree only compiles them (there
-# is no 32-bit Wine here).
+# (there is no mingw package of it); both trees run their tests under Wine
+# through scripts/wine-run (the i686 tree, the product, needs the 32-bit
+# Wine).
 
 set(DUOSCOPE_GTEST_SOURCE /usr/src/googletest/googletest CACHE PATH "GoogleTest sources for the Windows trees")
 if(NOT EXISTS ${DUOSCOPE_GTEST_SOURCE}/CMakeLists.txt)
@@ -13,7 +13,7 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${DUOSCOPE_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 set(GTest_FOUND TRUE)
 
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64" AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/wine-run)
 endif()
 

@@ -8,6 +8,7 @@
 
 #include "graphs/graph_platform.h"
 #include "graphs/playback_graph.h"
+#include "graphs/x87_control_win32.h"
 
 static_assert(std::is_same<WindowHandle, HWND>::value, "ghApp must be the platform's window handle");
 
@@ -56,7 +57,12 @@ public:
     HRESULT AddFilter(IGraphBuilder* graph, IBaseFilter* filter, const wchar_t* name) override {
         return graph->AddFilter(filter, name);
     }
-    HRESULT RenderFile(IGraphBuilder* graph, const wchar_t* path) override { return graph->RenderFile(path, nullptr); }
+    HRESULT RenderFile(IGraphBuilder* graph, const wchar_t* path) override {
+        // Connecting the default video renderer changes this thread's x87
+        // precision; it is put back before anything else runs here.
+        X87ControlScope keep;
+        return graph->RenderFile(path, nullptr);
+    }
 
     HRESULT QueryInterface(IGraphBuilder* graph, IMediaControl** out) override {
         return graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(out));

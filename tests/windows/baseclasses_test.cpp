@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "graphs/x87_control_win32.h"
 #include "com_test_support.h"
 
 namespace {
@@ -1175,6 +1176,28 @@ TEST_F(BaseClassesGraph, SeekingReachesTheSourceAndFlushesThroughTheChain) {
     EXPECT_TRUE(caps & AM_SEEKING_CanSeekAbsolute);
     ComRef<IPin> pinBack = Query<IPin>(pinSeeking.get(), IID_IPin);
     EXPECT_EQ(pinBack.get(), PinOf(transform_, 1)) << "the pass-through is part of the pin";
+}
+
+// The framework's own REFTIME arithmetic stays exact when the platform
+// has left the x87 unit at single precision: 0.2 s, not 0.20000000298.
+TEST_F(BaseClassesGraph, PositionsStayExactWithTheX87AtSinglePrecision) {
+    ASSERT_NO_FATAL_FAILURE(Build(false));
+    ComRef<IMediaPosition> position =
+        Query<IMediaPosition>(static_cast<IBaseFilter*>(renderer_), IID_IMediaPosition);
+    ASSERT_NE(position, nullptr);
+    const REFTIME expected = kFrames * kFrameTime / 1e7;  // worked out at double precision
+    REFTIME seconds = 0, stop = 0;
+    HRESULT durationHr, stopHr;
+    {
+        X87ControlScope keep;
+        SetX87ControlWord(0x007f);  // 24-bit precision, as Direct3D leaves it
+        durationHr = position->get_Duration(&seconds);
+        stopHr = position->get_StopTime(&stop);
+    }
+    ASSERT_EQ(durationHr, S_OK);
+    EXPECT_EQ(seconds, expected);
+    ASSERT_EQ(stopHr, S_OK);
+    EXPECT_EQ(stop, expected);
 }
 
 TEST_F(BaseClassesGraph, EndOfStreamWhilePausedCompletesOnRun) {

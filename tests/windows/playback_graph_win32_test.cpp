@@ -25,6 +25,7 @@
 #include "baseclasses/baseclasses.h"
 #include "com_test_support.h"
 #include "duoscope_test_media.h"
+#include "graphs/x87_control_win32.h"
 #include "shell/app_state.h"
 #include "shell/player_win32.h"
 
@@ -326,6 +327,28 @@ INSTANTIATE_TEST_SUITE_P(
         // Side by side: both views, at half size.
         SizeCase{"SideBySide", 1, 6, 160, 120 + TOOLHIGHT}),
     [](const testing::TestParamInfo<SizeCase>& info) { return std::string(info.param.name); });
+
+// Connecting the platform's default renderer leaves the calling thread's
+// x87 unit at single precision (measured under Wine); the build puts the
+// control word back, so the platform's own REFTIME arithmetic on this
+// thread keeps its 53 bits: 100 ms as a double is 0.1, not 0.100000001.
+TEST_F(PlaybackGraphWin32, BuildingLeavesTheX87ControlWordAsItWas) {
+    g_nDisplayMode = 2;
+    std::strcpy(g_szCurrentFile, DUOSCOPE_TEST_MOVIE_RGB24_AVI);
+    X87ControlScope keep;
+    SetX87ControlWord(0x027f);  // double precision, all exceptions masked
+    const HRESULT hr = BuildPlaybackGraph(Win32GraphPlatform(), g_PlaybackGraph, DUOSCOPE_TEST_MOVIE_RGB24_AVI);
+    ASSERT_TRUE(hr == S_OK || hr == S_FALSE) << Hex(hr);
+    EXPECT_EQ(X87ControlWord(), 0x027f);
+    REFTIME frameTime = 0;
+    ASSERT_EQ(g_PlaybackGraph.pBV->get_AvgTimePerFrame(&frameTime), S_OK);
+    EXPECT_EQ(frameTime, 0.1);
+    REFTIME duration = 0;
+    ASSERT_EQ(g_PlaybackGraph.pMP->get_Duration(&duration), S_OK);
+    EXPECT_EQ(duration, 1.0);
+    ReleasePlaybackGraph(Win32GraphPlatform(), g_PlaybackGraph);
+    EXPECT_EQ(X87ControlWord(), 0x027f);
+}
 
 // The wide path buffer holds 259 characters and the terminator. A longer
 // path is refused before any graph exists, with a message; one that fits
