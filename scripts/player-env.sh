@@ -23,8 +23,9 @@ DUOSCOPE_ROOT=${DUOSCOPE_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 source "$DUOSCOPE_ROOT/scripts/wine-env.sh"
 source "$DUOSCOPE_ROOT/scripts/locale-env.sh"
 
-PLAYER_EXE=$DUOSCOPE_ROOT/build/x86_64/shell/duoscope.exe
-PLAYER_SAMPLE=$DUOSCOPE_ROOT/build/x86_64/sample/duoscope-sample.mp4
+# The product: the 32-bit build, under 32-bit Wine.
+PLAYER_EXE=$DUOSCOPE_ROOT/build/i686/shell/duoscope.exe
+PLAYER_SAMPLE=$DUOSCOPE_ROOT/build/i686/sample/duoscope-sample.mp4
 PLAYER_PREFIX=$DUOSCOPE_WINE_DIR/player
 PLAYER_LOG=$DUOSCOPE_WINE_DIR/player.log
 
@@ -49,13 +50,15 @@ player_argument() {
 }
 
 # Makes the Japanese locale and the prefix once; a half-made prefix
-# (interrupted) is made again.
+# (interrupted), or one made by another Wine or before the 32-bit Wine was
+# installed (its 32-bit programs would not start), is made again.
 player_prefix() {
     mkdir -p "$DUOSCOPE_WINE_DIR"
     # Japanese Windows: Wine takes code page 932 from the locale. Made
     # here, used by the Wine commands only (in subshells).
     (locale_env ja_JP.UTF-8) || return 1
-    [ -s "$PLAYER_PREFIX/system.reg" ] && [ -e "$PLAYER_PREFIX/.duoscope-player" ] && return 0
+    [ -s "$PLAYER_PREFIX/system.reg" ] &&
+        [ "$(cat "$PLAYER_PREFIX/.duoscope-player" 2>/dev/null)" = "$(wine_env_stamp)" ] && return 0
     echo "Making the player's Wine prefix $PLAYER_PREFIX (once; log: $PLAYER_LOG)"
     rm -rf "$PLAYER_PREFIX"
     mkdir -p "$PLAYER_PREFIX"
@@ -73,7 +76,7 @@ player_prefix() {
         wine reg add 'HKCU\Software\Kest\duoviewer' /v nRGBCom /t REG_SZ /d 1 /f
         wineserver -w
     ) </dev/null >"$PLAYER_LOG" 2>&1 || { echo "wineboot failed:" >&2; cat "$PLAYER_LOG" >&2; return 1; }
-    : >"$PLAYER_PREFIX/.duoscope-player"
+    wine_env_stamp >"$PLAYER_PREFIX/.duoscope-player"
 }
 
 # player_wine ARGS...: a Wine command in the player's prefix, in Japanese,

@@ -17,19 +17,24 @@ DUOSCOPE_WINE_DIR=${DUOSCOPE_WINE_DIR:-$DUOSCOPE_ROOT/build/wine}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 
-# What the template was made with; a different Wine makes a new one (an old
-# prefix would be updated in place on first use, through the hard links of
-# every copy).
-_wine_env_stamp() {
-    local inf=/usr/share/wine/wine.inf
-    echo "$(wine --version 2>/dev/null) $(stat -c %Y "$inf" 2>/dev/null)"
+# What a prefix was made with: the Wine version and which of its kinds are
+# installed. A different Wine makes a new template (an old prefix would be
+# updated in place on first use, through the hard links of every copy), and
+# so does the arrival of the 32-bit Wine: a prefix made without it is not a
+# WoW64 prefix, and its 32-bit programs fail ("could not load kernel32.dll").
+wine_env_stamp() {
+    local inf=/usr/share/wine/wine.inf kinds="" k
+    for k in wine wine64; do
+        [ -x "/usr/lib/wine/$k" ] && kinds="$kinds $k"
+    done
+    echo "$(wine --version 2>/dev/null) $(stat -c %Y "$inf" 2>/dev/null)$kinds"
 }
 
 _wine_env_template_valid() {
     local t=$1
     [ -s "$t/system.reg" ] && [ -s "$t/user.reg" ] && [ -s "$t/userdef.reg" ] &&
         [ -d "$t/drive_c/windows/system32" ] && [ ! -e "$t/wineserver" ] &&
-        [ "$(cat "$t/.duoscope-template" 2>/dev/null)" = "$(_wine_env_stamp)" ]
+        [ "$(cat "$t/.duoscope-template" 2>/dev/null)" = "$(wine_env_stamp)" ]
 }
 
 # _wine_env_make_template <dir>: a fresh prefix in <dir>.new, moved into
@@ -66,7 +71,7 @@ _wine_env_make_template() {
     for link in "$new"/drive_c/users/*/*; do
         if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
     done
-    _wine_env_stamp >"$new/.duoscope-template"
+    wine_env_stamp >"$new/.duoscope-template"
     rm -rf "$t"
     mv "$new" "$t"
 }
