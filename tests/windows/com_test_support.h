@@ -17,7 +17,17 @@
 #include <string>
 #include <vector>
 
+#include "core/x87_control.h"
+
 namespace testsupport {
+
+// RenderFile as the program makes it: the default video renderer leaves the
+// thread's x87 unit at single precision, which would carry into the tests
+// that run after this one in the same process.
+inline HRESULT RenderFileKeepingX87(IGraphBuilder* graph, const wchar_t* path) {
+    X87ControlScope keep;
+    return graph->RenderFile(path, nullptr);
+}
 
 struct Releaser {
     void operator()(IUnknown* p) const { p->Release(); }

@@ -30,7 +30,7 @@ inline ::testing::AssertionResult DecodeMovieFrames(const wchar_t* path, std::in
         ComRef<IGraphBuilder> graphRef(graph);
         hr = graph->AddFilter(renderer.get(), L"Renderer");
         if (FAILED(hr)) return ::testing::AssertionFailure() << "AddFilter " << Hex(hr);
-        hr = graph->RenderFile(path, nullptr);
+        hr = testsupport::RenderFileKeepingX87(graph, path);
         if (FAILED(hr)) return ::testing::AssertionFailure() << "RenderFile " << Hex(hr);
         // No clock: frames pass as fast as they are decoded.
         ComRef<IMediaFilter> filter = Query<IMediaFilter>(graph, IID_IMediaFilter);

@@ -123,7 +123,7 @@ TEST_P(WineSmokeMovie, RendersAndPlaysToTheEnd) {
     ASSERT_EQ(com.hr(), S_OK);
     ComRef<IGraphBuilder> graph = NewGraph();
     ASSERT_TRUE(graph);
-    const HRESULT hr = graph->RenderFile(movie.path, nullptr);
+    const HRESULT hr = testsupport::RenderFileKeepingX87(graph.get(), movie.path);
     // The movies have no sound, so nothing may be left unrendered.
     ASSERT_EQ(hr, S_OK) << Hex(hr);
 
