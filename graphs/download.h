@@ -18,7 +18,7 @@
 #include <memory>
 #include <string>
 
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 constexpr const char* kDownloadUserAgent = "Mozilla/4.6 [ja] (WinNT; I)";
 constexpr const char* kDownloadBaseHeaders = "Accept: */*\r\n";

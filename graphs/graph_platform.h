@@ -11,31 +11,8 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/app_state.h"
-
-// Result codes. On Windows the platform's own HRESULT and codes are used
-// (both 32-bit), so that the Win32 layer sees a single definition.
-#if defined(_WIN32)
-typedef long HRESULT;  // as the platform declares it (LONG)
-#include <winerror.h>
-#else
-typedef int32_t HRESULT;
-constexpr HRESULT S_OK = 0;
-constexpr HRESULT S_FALSE = 1;
-constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
-constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
-constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
-constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
-constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
-constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
-#endif
-static_assert(sizeof(HRESULT) == 4, "result codes are 32-bit");
-
-// A path too long for the 260-character buffer (the platform's code for
-// ERROR_FILENAME_EXCED_RANGE).
-constexpr HRESULT kHrPathTooLong = static_cast<HRESULT>(0x800700CEu);
+#include "core/app_state.h"
+#include "core/result_codes.h"
 
 struct IUnknown;
 struct IBaseFilter;
@@ -151,7 +128,6 @@ public:
     virtual void EnablePlaybackMenu(bool enable) = 0;
     virtual std::string LoadResString(int32_t id) = 0;  // empty for a missing id
     virtual void ReportMessage(const std::string& text) = 0;
-    virtual int32_t ShutterDriverSetting() = 0;  // "nVidia": 0 WinX3D, 1 nVidia, 2 OpenGL
 
     // The camera builds for a full-screen window, which take over when the
     // source is a camera.
@@ -159,11 +135,3 @@ public:
     virtual HRESULT BuildOneCameraFullScreenGraph(WindowHandle window) = 0;
 };
 
-// Our filters, defined with them. Each returns the new filter as
-// constructed, with no reference taken yet, or null when out of memory; the
-// grab renderer also reports its construction status in *hr.
-IBaseFilter* CreateStereoEffectFilter();
-IBaseFilter* CreateGrabRenderer(WindowHandle owner, HRESULT* hr);
-
-// The platform the Win32 build runs the graphs on.
-GraphPlatform& Win32GraphPlatform();

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <limits>
 
-#include "shell/zoom.h"
+#include "presentation/presenter.h"
+#include "presentation/zoom.h"
 
 PlaybackGraph g_PlaybackGraph;
-FullScreenGraph g_FullScreenGraph;
 
 namespace {
 
@@ -377,9 +377,10 @@ HRESULT BuildFullScreenGraph(GraphPlatform& platform, FullScreenGraph& g, Window
     hr = platform.SetNotifyWindow(g.pME1, window, WM_GRAPHNOTIFY, 0);
     if (FAILED(hr)) return Fail(platform, hr, "pME1->SetNotifyWindow((OAHWND)hWnd, WM_GRAPHNOTIFY, 0)");
 
-    // The shutter-glasses windows other than OpenGL get a second to set up
-    // their display before the first frame arrives.
-    if (!g_bOwnFullScreen && platform.ShutterDriverSetting() != 2) platform.Sleep(1000);
+    // Some windows need a moment to set up their display before the first
+    // frame arrives.
+    const FullScreenPresenter* presenter = RunningPresenter();
+    if (presenter && presenter->settleBeforeRunMs > 0) platform.Sleep(presenter->settleBeforeRunMs);
 
     hr = platform.Run(g.pMC1);
     if (FAILED(hr)) return Fail(platform, hr, "pMC1->Run()");

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "graphs/graph_platform.h"
+#include "presentation/fullscreen_graph.h"
 
-constexpr int32_t WM_GRAPHNOTIFY = 0x0400 + 13;  // WM_USER + 13
 constexpr int32_t TOOLHIGHT = 32;                // toolbar band at the top of the client area
 constexpr int32_t kPathChars = 260;              // wide path buffer, terminator included
 constexpr int32_t kVideoChildStyle = 0x46000000;  // WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN
@@ -50,22 +50,7 @@ struct PlaybackGraph {
     IBaseFilter* pAviMux = nullptr;
 };
 
-struct FullScreenGraph {
-    IGraphBuilder* pGB1 = nullptr;
-    IBaseFilter* pRenderer1 = nullptr;  // the grab renderer
-    IMediaControl* pMC1 = nullptr;
-    IMediaSeeking* pMS1 = nullptr;
-    IMediaEventEx* pME1 = nullptr;
-
-    // Filled by the full-screen camera builds.
-    ICaptureGraphBuilder2* pCaptureBuilder1 = nullptr;
-    IBaseFilter* pFirstCapture1 = nullptr;
-    IBaseFilter* pSecondCapture1 = nullptr;
-    IBaseFilter* pMultiplexer1 = nullptr;
-};
-
 extern PlaybackGraph g_PlaybackGraph;
-extern FullScreenGraph g_FullScreenGraph;
 
 // Builds, starts and shows the main window's graph on `path` (system code
 // page). A record that still holds a graph is released first.

@@ -3,11 +3,11 @@
 #include <windows.h>
 #include <dshow.h>
 
-#include "graphs/playback_graph.h"
-#include "presentation/grab_renderer.h"
+#include "presentation/fullscreen_graph.h"
+#include "presentation/grab_renderer_win32.h"
 #include "presentation/grabbed_frame.h"
-#include "shell/app_state.h"
-#include "shell/settings.h"
+#include "core/app_state.h"
+#include "presentation/presenter_host.h"
 
 namespace {
 
@@ -164,7 +164,7 @@ void HandleGraphEvents() {
     while (events->GetEvent(&code, &p1, &p2, 0) == S_OK) {
         events->FreeEventParams(code, p1, p2);
         if (code != EC_COMPLETE) continue;
-        if (!g_Settings.nRepeat) {
+        if (!Host().Setting("nRepeat")) {
             StopFileGraph();
         } else if (FAILED(SeekTo(0))) {
             if (FAILED(control->Stop())) break;

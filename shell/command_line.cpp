@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 namespace {
 

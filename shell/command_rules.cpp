@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "graphs/playback_graph.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 #include "shell/main_title.h"
 
 CommandRoute RouteWhileOwnFullScreen(int id) {

@@ -13,13 +13,14 @@
 
 #include "composition/stereo_formats.h"
 #include "graphs/playback_graph.h"
+#include "shell/graph_platform_win32.h"
 #include "resources/resource.h"
 #include "shell/command_rules.h"
 #include "shell/player_win32.h"
 #include "shell/seek_bar.h"
 #include "shell/settings.h"
 #include "shell/settings_store.h"
-#include "shell/zoom.h"
+#include "presentation/zoom.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 // Offset of the last "\" in `path` (also of "/" when `slashToo`), or npos.
 // Paths are in the system code page: every byte above 127 starts a two-byte

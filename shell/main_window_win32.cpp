@@ -13,14 +13,15 @@
 #include <string>
 
 #include "graphs/playback_graph.h"
-#include "presentation/gdi/gdi_screen.h"
+#include "presentation/presenter.h"
+#include "presentation/presenter_host.h"
 #include "resources/resource.h"
 #include "shell/command_line.h"
 #include "shell/command_rules.h"
 #include "shell/player_win32.h"
 #include "shell/settings.h"
 #include "shell/settings_store.h"
-#include "shell/zoom.h"
+#include "presentation/zoom.h"
 
 HINSTANCE g_hInst = nullptr;
 HMENU g_hMenu = nullptr;
@@ -339,25 +340,22 @@ bool RegisterPlayerClasses(HINSTANCE instance) {
         if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
     }
 
-    // Failures of the full-screen classes are not fatal: only their mode fails.
-    WNDCLASSA gl{};
-    gl.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    gl.lpfnWndProc = DefWindowProcA;  // the OpenGL stereo window's procedure replaces this
-    gl.hInstance = instance;
-    gl.hIcon = icon;
-    gl.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    gl.lpszClassName = "OpenGL";
-    RegisterClassA(&gl);
-
-    WNDCLASSA sharp{};
-    sharp.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    sharp.lpfnWndProc = GdiFullScreenWndProc;
-    sharp.hInstance = instance;
-    sharp.hIcon = icon;
-    sharp.hCursor = LoadCursorA(instance, "NOTHING");
-    sharp.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    sharp.lpszClassName = "Sharp3D";
-    RegisterClassA(&sharp);
+    // The presenters' windows. Failures are not fatal: only their mode fails.
+    SetPresenterHost(&ShellPresenterHost());
+    int32_t count = 0;
+    const FullScreenPresenter* const* presenters = AllPresenters(&count);
+    for (int32_t i = 0; i < count; ++i) {
+        const FullScreenPresenter& p = *presenters[i];
+        WNDCLASSA wc{};
+        wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+        wc.lpfnWndProc = p.windowProc;
+        wc.hInstance = instance;
+        wc.hIcon = icon;
+        wc.hCursor = p.cursor ? LoadCursorA(instance, p.cursor) : LoadCursorA(nullptr, IDC_ARROW);
+        if (p.blackBackground) wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        wc.lpszClassName = p.windowClass;
+        RegisterClassA(&wc);
+    }
     return true;
 }
 

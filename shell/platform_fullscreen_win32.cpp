@@ -7,7 +7,7 @@
 #include <dshow.h>
 
 #include "graphs/playback_graph.h"
-#include "shell/zoom.h"
+#include "presentation/zoom.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "graphs/graph_platform.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 // The graph call behind a play-state command.
 enum class PlayCall {

@@ -11,12 +11,12 @@
 #include <string>
 
 #include "graphs/playback_graph.h"
-#include "presentation/gdi/gdi_screen.h"
+#include "shell/graph_platform_win32.h"
 #include "resources/resource.h"
 #include "shell/main_title.h"
 #include "shell/playback_rules.h"
 #include "shell/settings.h"
-#include "shell/zoom.h"
+#include "presentation/zoom.h"
 
 // Not yet in resource.h: the open dialog's answer for a path longer than
 // the path buffer.
@@ -46,8 +46,6 @@ constexpr int kSizeItems[] = {IDM_SIZE_50, IDM_SIZE_200, IDM_SIZE_100, IDM_SIZE_
 PlaybackGraph& Graph() { return g_PlaybackGraph; }
 
 bool IsMovieFile() { return g_nSourceKind == SourceKind::MovieFile; }
-
-HINSTANCE ResourceInstance() { return g_hInst ? g_hInst : GetModuleHandleA(nullptr); }
 
 // One group of check marks: `id` gets the mark, the other items lose it.
 void CheckOneOf(const int* items, size_t count, int id) {
@@ -148,16 +146,17 @@ bool OpenClip() {
     if (g_nDisplayMode == 9) {
         if (!ShutterDriverReady()) return false;
         g_nSavedState = g_Settings.nAutostart ? PlayState::Running : PlayState::Paused;
-        // None of the shutter-glasses windows is in this build yet; the file
-        // still goes into the history, as after a shutter-glasses session.
-        (void)PresenterAvailable(ShutterPresenter());
+        // The window the setting chooses, when this build has it; the file
+        // goes into the history either way, as after a shutter-glasses session.
+        g_nPresenterMode = 9;
+        RunPresenter(ShutterPresenterFor(ShutterDriverSetting()), path);
         AddCurrentToHistory();
         return false;  // the movie was shown (or not) outside the main window
     }
 
     if (g_nDisplayMode == 8) {
         g_nPresenterMode = 8;
-        RunGdiFullScreen(ResourceInstance(), path);
+        RunPresenter(PresenterId::Gdi, path);
         AddCurrentToHistory();
         return false;
     }

@@ -7,7 +7,8 @@
 
 #include <cstdint>
 
-#include "shell/app_state.h"
+#include "core/app_state.h"
+#include "presentation/presenter.h"
 
 // ----------------------------------------------------- main_window_win32.cpp
 // Win32 handles of the shell's state (the portable fields are in app_state.h).
@@ -23,8 +24,9 @@ constexpr UINT kPositionTimerMs = 100;
 // The body of WinMain: COM, the command line, the window classes, the main
 // window and the message loop. Returns the exit code.
 int RunPlayer(HINSTANCE instance, const char* commandLine);
-// Registers "PlayWndMediaPlayer", "OpenGL" and "Sharp3D". False when the
-// main class could not be registered (GetLastError tells why).
+// Registers "PlayWndMediaPlayer" and the window class of every presenter in
+// the list, and makes the shell the presenters' host. False when the main
+// class could not be registered (GetLastError tells why).
 bool RegisterPlayerClasses(HINSTANCE instance);
 // Creates and shows the main window (the creation message loads the
 // settings, builds toolbar and seek bar, posts 3023 when g_szCurrentFile is
@@ -36,6 +38,11 @@ void DispatchPlayerMessage(MSG* msg);
 LRESULT CALLBACK PlayerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Toolbar, video window and seek bar after a move, size or zoom.
 void LayoutMainWindow();
+
+// The presenters' host over the shell (presenter_host_win32.cpp).
+class PresenterHost;
+PresenterHost& ShellPresenterHost();
+HINSTANCE ResourceInstance();  // g_hInst, or this module before it is set
 
 // ---------------------------------------------------------- messages_win32.cpp
 // Two alternating 256-byte buffers; a missing id gives "".
@@ -65,11 +72,10 @@ void RightClickAction();  // F3 and the right button
 // full-screen presenter on it, reopen it afterwards. A presenter this build
 // does not have leaves the open movie as it is.
 void RunPresenterHandOver(int command);
-// Whether a presenter can run now (the one place later presenters plug in).
-enum class Presenter { Gdi, WinX3d, Nvidia, OpenGl };
-bool PresenterAvailable(Presenter which);
-// The shutter-glasses window the "nVidia" setting chooses.
-Presenter ShutterPresenter();
+// Runs the presenter `id` of the list on `path` until its window closes;
+// false, with nothing run, when this build has no such presenter or it
+// cannot run here now.
+bool RunPresenter(PresenterId id, const char* path);
 // False, after telling the user, when the WinX3D driver is chosen but not
 // installed; checked before anything is closed.
 bool ShutterDriverReady();

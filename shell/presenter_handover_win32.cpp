@@ -10,12 +10,12 @@
 #include <cstring>
 
 #include "graphs/playback_graph.h"
-#include "presentation/gdi/gdi_screen.h"
+#include "shell/graph_platform_win32.h"
 #include "resources/resource.h"
 #include "shell/command_rules.h"
 #include "shell/player_win32.h"
 #include "shell/settings.h"
-#include "shell/zoom.h"
+#include "presentation/zoom.h"
 
 namespace {
 
@@ -54,23 +54,19 @@ void PumpingWait(DWORD milliseconds) {
     }
 }
 
-void RunPresenter(Presenter which, const char* path) {
-    switch (which) {
-    case Presenter::Gdi: RunGdiFullScreen(g_hInst, path); break;
-    default: break;  // the shutter-glasses windows come with later builds
-    }
+const FullScreenPresenter* RunnablePresenter(PresenterId id) {
+    const FullScreenPresenter* presenter = FindPresenter(id);
+    if (!presenter || (presenter->available && !presenter->available())) return nullptr;
+    return presenter;
 }
 
 }  // namespace
 
-bool PresenterAvailable(Presenter which) { return which == Presenter::Gdi; }
-
-Presenter ShutterPresenter() {
-    switch (ShutterDriverSetting()) {
-    case 0: return Presenter::WinX3d;
-    case 2: return Presenter::OpenGl;
-    default: return Presenter::Nvidia;
-    }
+bool RunPresenter(PresenterId id, const char* path) {
+    const FullScreenPresenter* presenter = RunnablePresenter(id);
+    if (!presenter) return false;
+    presenter->run(ResourceInstance(), path);
+    return true;
 }
 
 bool ShutterDriverReady() {
@@ -83,7 +79,7 @@ bool ShutterDriverReady() {
 
 void RunPresenterHandOver(int command) {
     const bool ownFullScreen = IsOwnFullScreenCommand(command);
-    Presenter presenter = Presenter::Gdi;
+    PresenterId presenter = PresenterId::Gdi;
     if (ownFullScreen) {
         if (g_nDisplayMode == 9) {
             // Shutter glasses show in the platform's own full-screen mode.
@@ -102,12 +98,12 @@ void RunPresenterHandOver(int command) {
     } else if (command == IDM_DISPLAY_SHUTTER_GLASSES) {
         // Checked before anything closes: the movie stays as it is.
         if (!ShutterDriverReady()) return;
-        presenter = ShutterPresenter();
+        presenter = ShutterPresenterFor(ShutterDriverSetting());
         g_nPresenterMode = 9;
     } else {
         return;
     }
-    if (!PresenterAvailable(presenter)) {
+    if (!RunnablePresenter(presenter)) {
         g_nDualMonitor = 0;
         return;
     }

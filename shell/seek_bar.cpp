@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 int32_t g_nSeekMin = 0;
 int32_t g_nSeekMax = 100;

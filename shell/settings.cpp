@@ -5,7 +5,7 @@
 #include <string>
 
 #include "composition/stereo_formats.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 PlayerSettings g_Settings;
 
@@ -67,6 +67,15 @@ const Setting* FindSetting(const char* name) {
         if (std::strcmp(s.name, name) == 0) return &s;
     return nullptr;
 }
+
+}  // namespace
+
+int32_t NumberSetting(const char* name) {
+    const Setting* setting = FindSetting(name);
+    return setting && setting->number ? g_Settings.*setting->number : 0;
+}
+
+namespace {
 
 // The C library's decimal reading (leading blanks, a sign, digits up to the
 // first non-digit, 0 for none), saturated instead of overflowing.

@@ -92,6 +92,10 @@ void LoadSettings(SettingsStore& store);
 // g_nShutterDriver). False for an unknown name or a history name.
 bool LoadSetting(SettingsStore& store, const char* name);
 
+// The number setting of that registry name as loaded; 0 for a name that
+// is not a number setting.
+int32_t NumberSetting(const char* name);
+
 // Puts `value` into the named number setting after the load rules, and
 // writes it as "%d" ("nVidia" also sets g_nShutterDriver). False, with
 // nothing changed or written, for an unknown or text name and for a value

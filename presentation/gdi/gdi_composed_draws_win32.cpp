@@ -8,9 +8,9 @@
 #include "presentation/gdi/composed_geometry.h"
 #include "presentation/gdi/gdi_screen.h"
 #include "presentation/grabbed_frame.h"
-#include "presentation/packed_dib.h"
+#include "presentation/packed_dib_win32.h"
 #include "presentation/picture.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 namespace {
 

@@ -8,19 +8,17 @@
 #include <cstring>
 #include <mutex>
 
-#include "graphs/graph_platform.h"
-#include "graphs/playback_graph.h"
-#include "presentation/frame_presenters.h"
+#include "core/app_state.h"
 #include "presentation/fullscreen_control.h"
+#include "presentation/fullscreen_graph.h"
 #include "presentation/gdi/gdi_geometry.h"
 #include "presentation/grabbed_frame.h"
-#include "presentation/packed_dib.h"
+#include "presentation/packed_dib_win32.h"
 #include "presentation/picture.h"
+#include "presentation/presenter.h"
+#include "presentation/presenter_host.h"
+#include "presentation/zoom.h"
 #include "resources/resource.h"
-#include "shell/app_state.h"
-#include "shell/player_win32.h"
-#include "shell/settings.h"
-#include "shell/zoom.h"
 
 GdiScreenState g_GdiScreen;
 
@@ -174,7 +172,7 @@ void DrawSideBySide() {
     bool have = CurrentFrame(&frame);
     SideBySideDraw d;
     if (have) {
-        d = SideBySideGeometry(s.displayMode, g_nInputLayout, s.swap, g_Settings.nWcent, frame.w, frame.h, s.zoom,
+        d = SideBySideGeometry(s.displayMode, g_nInputLayout, s.swap, Host().Setting("nWcent"), frame.w, frame.h, s.zoom,
                                g_bAspect43, s.windowWidth, s.screenHeight);
         KeepZoom(d.zoom);
         if (d.doubled && d.Drawable()) have = DoubledFrame(frame, &frame);
@@ -210,7 +208,7 @@ void ChangeDisplayMode(int32_t mode) {
 
 void StartGraph(HWND window) {
     g_bBuildFailed = false;
-    const HRESULT hr = BuildFullScreenGraph(Win32GraphPlatform(), g_FullScreenGraph, window, g_GdiScreen.file.c_str());
+    const HRESULT hr = Host().BuildFullScreenGraph(window, g_GdiScreen.file.c_str());
     if (FAILED(hr)) {
         // The build has said why; a black screen that waits for Esc would
         // say nothing more.
@@ -241,7 +239,7 @@ void CloseScreen(HWND window) {
         g_nSavedState = g_nPlayState;
     }
     ReleaseFullScreenGraph();
-    SetFramePresenter(FramePresenter::Gdi, nullptr);
+    SetRunningPresenter(nullptr);
     WaitForDraws();
     if (s.drawDib) DrawDibClose(s.drawDib);
     s.drawDib = nullptr;
@@ -271,7 +269,7 @@ void OnKeyDown(HWND window, WPARAM key) {
         ChangeDisplayMode(ModeAfterFunctionKey(static_cast<int>(key - VK_F1) + 1, s.modifiers, s.displayMode));
         break;
     case 'E': {
-        StoreSetting(UserSettingsStore(), "nWcent", NextWcent(g_Settings.nWcent));
+        Host().StoreSetting("nWcent", NextWcent(Host().Setting("nWcent")));
         s.repaint = 1;
         Redraw();
         break;
@@ -333,13 +331,13 @@ int RunGdiFullScreen(HINSTANCE instance, const char* file) {
                                   WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, span.x, 0, span.width, s.screenHeight,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) {
-        ShowMessageBox(nullptr, "Window Creation Error.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
+        Host().ShowMessageBox(nullptr, "Window Creation Error.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
     s.window = window;
     g_hFullScreenWnd = window;
     g_bOwnFullScreen = 1;
-    SetFramePresenter(FramePresenter::Gdi, DrawGdiFrame);
+    SetRunningPresenter(&kGdiPresenter);
     SendMessageA(window, WM_SIZE, 0, 0);
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
@@ -359,7 +357,7 @@ int RunGdiFullScreen(HINSTANCE instance, const char* file) {
         DispatchMessageA(&msg);
     }
     g_bOwnFullScreen = 0;
-    SetFramePresenter(FramePresenter::Gdi, nullptr);
+    SetRunningPresenter(nullptr);
     g_hFullScreenWnd = nullptr;
     s.window = nullptr;
     g_nPresenterMode = s.displayMode;
@@ -469,8 +467,20 @@ void DrawHelpOverlay(HDC dc) {
     for (const auto& pass : passes) {
         SetTextColor(dc, pass.colour);
         for (int i = 0; i < kHelpLines; ++i) {
-            const char* line = LoadResString(IDS_HELP_GDI_FIRST + i);
+            const char* line = Host().String(IDS_HELP_GDI_FIRST + i);
             TextOutA(dc, pass.x, pass.y + 20 * i, line, static_cast<int>(std::strlen(line)));
         }
     }
 }
+
+const FullScreenPresenter kGdiPresenter = {
+    PresenterId::Gdi,
+    "Sharp3D",
+    GdiFullScreenWndProc,
+    "NOTHING",  // no pointer over the picture
+    true,
+    nullptr,  // GDI is always there
+    RunGdiFullScreen,
+    DrawGdiFrame,
+    0,  // draws whatever arrives
+};

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "presentation/presenter.h"
+
 struct GdiScreenState {
     // The shell's g_nPresenterMode on entry, read back after the window
     // closed; the F keys change it.
@@ -38,6 +40,8 @@ struct GdiScreenState {
 extern GdiScreenState g_GdiScreen;
 
 // --------------------------------------------------- gdi_presenter_win32.cpp
+// The window in the presenter list.
+extern const FullScreenPresenter kGdiPresenter;
 // Runs the window on `file` until it closes: 1, or 0 when it could not be
 // created. Display mode in and out through g_nPresenterMode.
 int RunGdiFullScreen(HINSTANCE instance, const char* file);

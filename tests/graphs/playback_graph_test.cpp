@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphs/playback_graph.h"
+#include "presentation/presenter.h"
 
 namespace {
 
@@ -52,7 +53,6 @@ public:
                                            {kStrVisibilityFailed, "No picture (0x%x)"}};
     uint32_t processId = 0x1234;
     uint32_t registrationNumber = 0x77;
-    int32_t shutterDriver = 1;
     bool grabRendererOnFailure = false;  // a grab renderer that was built but reports a failure
     WindowRect window{100, 50, 100 + 508, 50 + 446};  // outer, screen coordinates
     int32_t frameWidth = 8, frameHeight = 46;         // border, caption and menu
@@ -301,10 +301,6 @@ public:
         calls.push_back("ReportMessage");
         messages.push_back(text);
     }
-    int32_t ShutterDriverSetting() override {
-        calls.push_back("ShutterDriverSetting");
-        return shutterDriver;
-    }
     HRESULT BuildTwoCameraFullScreenGraph(WindowHandle w) override {
         calls.push_back("BuildTwoCameraFullScreenGraph(" + Name(w) + ")");
         return Result("BuildTwoCameraFullScreenGraph");
@@ -410,7 +406,25 @@ protected:
 
 using PlaybackGraphTest = GraphFixture;
 using InitVideoWindowTest = GraphFixture;
-using FullScreenGraphTest = GraphFixture;
+// The full-screen graph builds for the presenter that runs; by default
+// one that needs a second to set up its display, as a shutter-glasses
+// window does.
+class FullScreenGraphTest : public GraphFixture {
+protected:
+    void SetUp() override {
+        GraphFixture::SetUp();
+        SetRunningPresenter(&settling_);
+    }
+    void TearDown() override {
+        SetRunningPresenter(nullptr);
+        GraphFixture::TearDown();
+    }
+    static FullScreenPresenter Presenter(uint32_t settleMs) {
+        return FullScreenPresenter{PresenterId::Nvidia, "", nullptr, nullptr, false, nullptr, nullptr, nullptr,
+                                   settleMs};
+    }
+    const FullScreenPresenter settling_ = Presenter(1000);
+};
 
 TEST_F(PlaybackGraphTest, BuildsRunsAndShowsInOrder) {
     SourceOf(320, 240);  // display mode 2, layout 0
@@ -1058,7 +1072,6 @@ TEST_F(FullScreenGraphTest, BuildsWithTheGrabRendererAndRuns) {
         "QueryInterface(IMediaSeeking)",
         "QueryInterface(IMediaEventEx)",
         "SetNotifyWindow(ME, presenter, 1037, 0)",
-        "ShutterDriverSetting",
         "Sleep(1000)",
         "Run(MC)",
     };
@@ -1068,18 +1081,21 @@ TEST_F(FullScreenGraphTest, BuildsWithTheGrabRendererAndRuns) {
     EXPECT_EQ(Held(fs), (std::set<std::string>{"graph", "grab", "MC", "MS", "ME"}));
 }
 
-TEST_F(FullScreenGraphTest, WaitsASecondExceptForOwnWindowOrOpenGl) {
+// The graph waits as long as the running presenter asks before it runs:
+// the program's own window and the OpenGL window ask for nothing.
+TEST_F(FullScreenGraphTest, WaitsAsLongAsTheRunningPresenterAsks) {
+    const FullScreenPresenter none = Presenter(0), half = Presenter(500);
     const struct {
-        int32_t ownFullScreen, shutterDriver;
-        bool sleeps;
-    } cases[] = {{0, 0, true}, {0, 1, true}, {0, 2, false}, {1, 0, false}, {1, 1, false}, {1, 2, false}};
+        const FullScreenPresenter* running;
+        const char* sleep;  // null: none
+    } cases[] = {{&settling_, "Sleep(1000)"}, {&half, "Sleep(500)"}, {&none, nullptr}, {nullptr, nullptr}};
     for (const auto& c : cases) {
         fake = FakePlatform();
-        fake.shutterDriver = c.shutterDriver;
-        g_bOwnFullScreen = c.ownFullScreen;
+        SetRunningPresenter(c.running);
         FullScreenGraph fs;
         ASSERT_EQ(BuildFullScreenGraph(fake, fs, kPresenter, "C:\\m.avi"), S_OK);
-        EXPECT_EQ(fake.Called("Sleep(1000)"), c.sleeps) << c.ownFullScreen << " " << c.shutterDriver;
+        EXPECT_EQ(fake.CalledAny("Sleep"), c.sleep != nullptr);
+        if (c.sleep) EXPECT_TRUE(fake.Called(c.sleep));
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shell/app_state.h"
+#include "core/app_state.h"
 #include "shell/command_line.h"
 
 namespace {

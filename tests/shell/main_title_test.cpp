@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/app_state.h"
+#include "core/app_state.h"
 #include "shell/main_title.h"
 
 namespace {

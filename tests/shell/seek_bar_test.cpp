@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "shell/app_state.h"
+#include "core/app_state.h"
 #include "shell/main_title.h"
 #include "shell/seek_bar.h"
 

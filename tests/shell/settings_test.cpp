@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/app_state.h"
+#include "core/app_state.h"
 #include "shell/settings.h"
 #include "shell/settings_store.h"
 

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "graphs/x87_control_win32.h"
+#include "core/x87_control.h"
 #include "com_test_support.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "presentation/gdi/gdi_screen.h"
 #include "presentation/grabbed_frame.h"
 #include "presentation/picture.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 namespace {
 

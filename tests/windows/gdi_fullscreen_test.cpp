@@ -22,11 +22,11 @@
 #include "com_test_support.h"
 #include "duoscope_test_media.h"
 #include "graphs/playback_graph.h"
-#include "presentation/frame_presenters.h"
-#include "presentation/grab_renderer.h"
+#include "presentation/presenter.h"
+#include "presentation/grab_renderer_win32.h"
 #include "presentation/grabbed_frame.h"
 #include "presentation/picture.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 #include "shell/player_win32.h"
 #include "shell/settings.h"
 
@@ -238,6 +238,13 @@ void CountingDraw() {
     DrawGdiFrame();
 }
 
+// The window as it runs, with its frames counted as they are drawn.
+const FullScreenPresenter kCountingGdi = [] {
+    FullScreenPresenter p = kGdiPresenter;
+    p.presentFrame = CountingDraw;
+    return p;
+}();
+
 std::vector<std::vector<BYTE>> FramesDrawn() {
     std::lock_guard<std::mutex> lock(g_framesMutex);
     return g_framesDrawn;
@@ -283,7 +290,7 @@ protected:
         }
     }
     void TearDown() override {
-        SetFramePresenter(FramePresenter::Gdi, nullptr);
+        SetRunningPresenter(nullptr);
         SetMessageBoxSink(nullptr);
         g_nScreenWidth = 640;
         g_nScreenHeight = 480;
@@ -587,7 +594,7 @@ TEST_F(GdiFullScreen, FrameStepShowsExactlyOneFrame) {
             std::lock_guard<std::mutex> lock(g_framesMutex);
             g_framesDrawn.clear();
         }
-        SetFramePresenter(FramePresenter::Gdi, CountingDraw);
+        SetRunningPresenter(&kCountingGdi);
         for (int step = 0; step < 3; ++step) {
             before.push_back(CurrentPicture());
             KeyDown(w, VK_SPACE);
@@ -696,7 +703,7 @@ TEST_F(GdiFullScreen, RepeatPlaysOnFromTheStart) {
             std::lock_guard<std::mutex> lock(g_framesMutex);
             g_framesDrawn.clear();
         }
-        SetFramePresenter(FramePresenter::Gdi, CountingDraw);
+        SetRunningPresenter(&kCountingGdi);
         // More frames than the movie has, and still playing.
         EXPECT_TRUE(WaitUntil([] { return FramesDrawn().size() > 2 * DUOSCOPE_TEST_MOVIE_FRAMES; }, 10000));
         frames = FramesDrawn().size();

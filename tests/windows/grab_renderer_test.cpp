@@ -3,7 +3,7 @@
 // platform) where every published frame is compared with the decoder's
 // raw frame, converted as the presenters expect it. Also the full-screen
 // frame step, alone and through the renderer.
-#include "presentation/grab_renderer.h"
+#include "presentation/grab_renderer_win32.h"
 
 #include <dvdmedia.h>
 #include <gtest/gtest.h>
@@ -21,12 +21,13 @@
 #include "com_test_support.h"
 #include "duoscope_test_media.h"
 #include "graphs/playback_graph.h"
-#include "presentation/frame_presenters.h"
+#include "presentation/presenter.h"
+#include "shell/graph_platform_win32.h"
 #include "presentation/fullscreen_control.h"
 #include "presentation/grabbed_frame.h"
-#include "presentation/packed_dib.h"
+#include "presentation/packed_dib_win32.h"
 #include "presentation/picture.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ public:
         : subtype_(g_nVideoSubtype), layout_(g_nInputLayout), rgbMode_(g_bRgbMode), own_(g_bOwnFullScreen),
           marker_(g_nFrameStepMarker), state_(g_nPlayState), driver_(g_nShutterDriver) {}
     ~SharedStateGuard() {
-        SetFramePresenter(FramePresenter::Gdi, nullptr);
+        SetRunningPresenter(nullptr);
         g_nVideoSubtype = subtype_;
         g_nInputLayout = layout_;
         g_bRgbMode = rgbMode_;
@@ -96,7 +97,7 @@ std::vector<CapturedSample> DecodeRaw(const wchar_t* path, const GUID& subtype) 
     ComRef<IBaseFilter> recorderRef(recorder);
     recorder->AddRef();
     EXPECT_EQ(graph->AddFilter(recorder, L"Renderer"), S_OK);
-    hr = graph->RenderFile(path, nullptr);
+    hr = testsupport::RenderFileKeepingX87(graph, path);
     EXPECT_EQ(hr, S_OK) << Hex(hr);
     IMediaControl* control = nullptr;
     IMediaEventEx* events = nullptr;
@@ -155,6 +156,10 @@ void RecordPresentedFrame() {
     f.state = g_nPlayState;
     g_presented.push_back(std::move(f));
 }
+
+// A presenter that only records what it is given.
+const FullScreenPresenter kRecorder = {PresenterId::Gdi, "", nullptr, nullptr, false, nullptr, nullptr,
+                                       RecordPresentedFrame, 0};
 
 std::vector<PresentedFrame> Presented() {
     std::lock_guard<std::mutex> lock(g_presentedMutex);
@@ -405,7 +410,7 @@ TEST(GrabRenderer, HoldsOnlySamplesOfItsOwnAllocator) {
     const LONG objectsBefore = CBaseObject::ObjectsActive();
     g_nInputLayout = 0;
     g_bOwnFullScreen = 1;
-    SetFramePresenter(FramePresenter::Gdi, RecordPresentedFrame);
+    SetRunningPresenter(&kRecorder);
     ClearPresented();
     {
         auto renderer = std::make_unique<RendererRef>();
@@ -528,7 +533,7 @@ protected:
         g_nSourceKind = SourceKind::MovieFile;
         g_bOwnFullScreen = 1;
         g_nFrameStepMarker = 0;
-        SetFramePresenter(FramePresenter::Gdi, RecordPresentedFrame);
+        SetRunningPresenter(&kRecorder);
         ClearPresented();
         ASSERT_NE(window_.get(), nullptr);
     }

@@ -26,12 +26,12 @@
 #include "stored_setting.h"
 #include "graphs/playback_graph.h"
 #include "resources/resource.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 #include "shell/player_win32.h"
 #include "shell/seek_bar.h"
 #include "shell/settings.h"
 #include "shell/settings_store.h"
-#include "shell/zoom.h"
+#include "presentation/zoom.h"
 
 namespace {
 

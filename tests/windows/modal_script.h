@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 namespace testsupport {
 

@@ -21,7 +21,7 @@
 #include "shell/player_win32.h"
 #include "shell/seek_bar.h"
 #include "shell/settings.h"
-#include "shell/zoom.h"
+#include "presentation/zoom.h"
 
 namespace {
 

@@ -25,8 +25,9 @@
 #include "baseclasses/baseclasses.h"
 #include "com_test_support.h"
 #include "duoscope_test_media.h"
-#include "graphs/x87_control_win32.h"
-#include "shell/app_state.h"
+#include "core/x87_control.h"
+#include "core/app_state.h"
+#include "shell/graph_platform_win32.h"
 #include "shell/player_win32.h"
 
 namespace {

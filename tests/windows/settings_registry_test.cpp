@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "shell/app_state.h"
+#include "core/app_state.h"
 #include "shell/settings.h"
 #include "shell/settings_store.h"
 

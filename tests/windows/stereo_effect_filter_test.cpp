@@ -2,7 +2,7 @@
 // negotiation on a filter instance, Transform on real samples, and the test
 // movies decoded by the platform and recomposed for every display mode,
 // layout and swap, compared with the portable compositors byte for byte.
-#include "composition/stereo_effect_filter.h"
+#include "composition/stereo_effect_filter_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 #include "composition/compose.h"
 #include "composition/output_geometry.h"
 #include "duoscope_test_media.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 namespace {
 
@@ -973,7 +973,7 @@ public:
     IGraphBuilder* Graph() { return graph_.get(); }
 
     testing::AssertionResult Render(const wchar_t* path) {
-        HRESULT hr = graph_->RenderFile(path, nullptr);
+        HRESULT hr = testsupport::RenderFileKeepingX87(graph_.get(), path);
         if (FAILED(hr)) return testing::AssertionFailure() << "RenderFile " << Hex(hr);
         ComRef<IMediaFilter> filter = Query<IMediaFilter>(graph_.get(), IID_IMediaFilter);
         hr = filter ? filter->SetSyncSource(nullptr) : E_NOINTERFACE;
@@ -1148,7 +1148,7 @@ TEST(StereoEffectEndOfStream, StopWhilePausedOnTheLastFrameReturns) {
             MovieGraph graph(&ok);
             ASSERT_TRUE(ok);
             ASSERT_EQ(graph.Graph()->AddFilter(effect, L"Renderer"), S_OK);
-            ASSERT_EQ(graph.Graph()->RenderFile(L"" DUOSCOPE_TEST_MOVIE_RGB24_AVI, nullptr), S_OK);
+            ASSERT_EQ(testsupport::RenderFileKeepingX87(graph.Graph(), L"" DUOSCOPE_TEST_MOVIE_RGB24_AVI), S_OK);
             ComRef<IMediaControl> control = Query<IMediaControl>(graph.Graph(), IID_IMediaControl);
             ComRef<IMediaPosition> position = Query<IMediaPosition>(graph.Graph(), IID_IMediaPosition);
             ASSERT_TRUE(control && position);

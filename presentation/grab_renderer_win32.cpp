@@ -1,16 +1,15 @@
-#include "presentation/grab_renderer.h"
+#include "presentation/grab_renderer_win32.h"
 
 #include <cstdlib>
 #include <new>
 
 #include "composition/output_geometry.h"
 #include "composition/stereo_formats.h"
-#include "graphs/graph_platform.h"
-#include "presentation/frame_presenters.h"
+#include "presentation/presenter.h"
 #include "presentation/grabbed_frame.h"
-#include "presentation/packed_dib.h"
+#include "presentation/packed_dib_win32.h"
 #include "presentation/picture.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 const CLSID CLSID_GrabRenderer = {0xb1196bcb, 0x5763, 0x4272, {0x9b, 0xdd, 0x05, 0x9a, 0xf2, 0xd1, 0x19, 0x30}};
 

@@ -1,24 +1,21 @@
-// GraphPlatform over COM, the graph manager and the Win32 user interface.
-// Everything here is a direct call; the order and the decisions are in
-// playback_graph.cpp.
+// GraphPlatform over COM, the graph manager, our filters and the Win32
+// user interface, put together here in the shell. Everything is a direct
+// call; the order and the decisions are in graphs/playback_graph.cpp.
 #include <windows.h>
 #include <dshow.h>
 
 #include <type_traits>
 
-#include "graphs/graph_platform.h"
+#include "shell/graph_platform_win32.h"
+
+#include "composition/stereo_effect_filter_win32.h"
+#include "core/x87_control.h"
 #include "graphs/playback_graph.h"
-#include "graphs/x87_control_win32.h"
+#include "presentation/grab_renderer_win32.h"
+#include "shell/player_win32.h"
 
 static_assert(std::is_same<WindowHandle, HWND>::value, "ghApp must be the platform's window handle");
 
-// The shell's own functions, defined with the main window.
-void UpdateMainTitle();
-void InitPlayerWindow();
-void EnablePlaybackMenu(bool enable);
-char* LoadResString(int id);
-void ReportMessage(const char* format, ...);
-int ShutterDriverSetting();  // the "nVidia" setting
 // The full-screen camera builds.
 HRESULT BuildTwoCameraFullScreenGraph(HWND window);
 HRESULT BuildOneCameraFullScreenGraph(HWND window);
@@ -204,7 +201,6 @@ public:
         return text ? std::string(text) : std::string();
     }
     void ReportMessage(const std::string& text) override { ::ReportMessage("%s", text.c_str()); }
-    int32_t ShutterDriverSetting() override { return ::ShutterDriverSetting(); }
 
     HRESULT BuildTwoCameraFullScreenGraph(WindowHandle window) override {
         return ::BuildTwoCameraFullScreenGraph(window);

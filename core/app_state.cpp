@@ -1,4 +1,4 @@
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 WindowHandle ghApp = nullptr;
 WindowHandle g_hToolbar = nullptr;

@@ -1,4 +1,4 @@
-#include "presentation/packed_dib.h"
+#include "presentation/packed_dib_win32.h"
 
 #include "presentation/picture.h"
 

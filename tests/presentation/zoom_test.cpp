@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "composition/stereo_formats.h"
-#include "shell/app_state.h"
-#include "shell/zoom.h"
+#include "core/app_state.h"
+#include "presentation/zoom.h"
 
 namespace {
 

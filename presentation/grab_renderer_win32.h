@@ -91,3 +91,7 @@ private:
     std::atomic<LONG> m_cStills{0};
     std::atomic<REFERENCE_TIME> m_rtShown{-1};
 };
+
+// A new renderer for the window `owner` as constructed, no reference taken
+// yet, its construction status in *hr; null when out of memory.
+IBaseFilter* CreateGrabRenderer(HWND owner, HRESULT* hr);

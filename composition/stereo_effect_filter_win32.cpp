@@ -1,4 +1,4 @@
-#include "composition/stereo_effect_filter.h"
+#include "composition/stereo_effect_filter_win32.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -8,7 +8,7 @@
 
 #include "composition/compose.h"
 #include "composition/output_geometry.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 const CLSID CLSID_StereoEffectFilter = {
     0x8b498501, 0x1218, 0x11cf, {0xad, 0xc4, 0x00, 0xa0, 0xd1, 0x00, 0x04, 0x1b}};

@@ -29,3 +29,7 @@ private:
     // output sample after a graph build; its rows become ours.
     void AdoptAttachedFormat(IMediaSample* pOut);
 };
+
+// A new filter as constructed, no reference taken yet; null when out of
+// memory.
+IBaseFilter* CreateStereoEffectFilter();

@@ -1,10 +1,10 @@
-#include "shell/zoom.h"
+#include "presentation/zoom.h"
 
 #include <algorithm>
 #include <limits>
 
 #include "composition/stereo_formats.h"
-#include "shell/app_state.h"
+#include "core/app_state.h"
 
 namespace {
 

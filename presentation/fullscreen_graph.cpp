@@ -1,0 +1,3 @@
+#include "presentation/fullscreen_graph.h"
+
+FullScreenGraph g_FullScreenGraph;

@@ -1,0 +1,22 @@
+// The program's full-screen presenters: the only list. A new presenter is
+// its folder's constant and one line here.
+#include "presentation/presenter.h"
+
+#include "presentation/gdi/gdi_screen.h"
+
+namespace {
+const FullScreenPresenter* const kPresenters[] = {
+    &kGdiPresenter,
+};
+}  // namespace
+
+const FullScreenPresenter* const* AllPresenters(int32_t* count) {
+    *count = static_cast<int32_t>(sizeof kPresenters / sizeof kPresenters[0]);
+    return kPresenters;
+}
+
+const FullScreenPresenter* FindPresenter(PresenterId id) {
+    for (const FullScreenPresenter* presenter : kPresenters)
+        if (presenter->id == id) return presenter;
+    return nullptr;
+}
