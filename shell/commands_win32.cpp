@@ -15,6 +15,7 @@
 #include "graphs/playback_graph.h"
 #include "resources/resource.h"
 #include "shell/command_rules.h"
+#include "shell/dialogs/dialogs_win32.h"
 #include "shell/player_win32.h"
 #include "shell/seek_bar.h"
 #include "shell/settings.h"

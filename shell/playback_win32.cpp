@@ -13,6 +13,7 @@
 #include "graphs/playback_graph.h"
 #include "presentation/gdi/gdi_screen.h"
 #include "resources/resource.h"
+#include "shell/dialogs/dialogs_win32.h"
 #include "shell/main_title.h"
 #include "shell/playback_rules.h"
 #include "shell/settings.h"
