@@ -37,6 +37,16 @@ struct GdiScreenState {
 
 extern GdiScreenState g_GdiScreen;
 
+// Sets g_GdiScreen.busy for the length of one draw: the window's thread
+// postpones geometry changes while it is set.
+class GdiBusyScope {
+public:
+    GdiBusyScope() { g_GdiScreen.busy = 1; }
+    ~GdiBusyScope() { g_GdiScreen.busy = 0; }
+    GdiBusyScope(const GdiBusyScope&) = delete;
+    GdiBusyScope& operator=(const GdiBusyScope&) = delete;
+};
+
 // --------------------------------------------------- gdi_presenter_win32.cpp
 // Runs the window on `file` until it closes: 1, or 0 when it could not be
 // created. Display mode in and out through g_nPresenterMode.
