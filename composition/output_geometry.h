@@ -9,10 +9,6 @@ extern std::atomic<int32_t> g_nOutputWidth;      // row length in pixels (2 W, o
 extern std::atomic<int32_t> g_nOutputHeight;     // rows
 extern std::atomic<int32_t> g_nOutputImageSize;  // bytes of one output frame
 
-// Bytes in a DIB row: `pixels` of `bits` each, padded to whole 4-byte words.
-// 64-bit so an absurd width cannot wrap.
-constexpr int64_t DibRowBytes(int64_t pixels, int64_t bits) { return (pixels * bits + 31) / 32 * 4; }
-
 // The buffer the filter asks for: one frame with 20 % headroom, so that a
 // renderer may attach somewhat wider rows later.
 constexpr int32_t OutputBufferRequest(int32_t imageSize) { return 12 * imageSize / 10; }

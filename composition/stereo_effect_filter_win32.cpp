@@ -7,6 +7,7 @@
 #include <dvdmedia.h>  // VIDEOINFOHEADER2
 
 #include "composition/compose.h"
+#include "composition/dib_row.h"
 #include "composition/output_geometry.h"
 #include "core/app_state.h"
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "composition/output_geometry.h"
+#include "composition/dib_row.h"
 #include "composition/stereo_formats.h"
 #include "presentation/presenter.h"
 #include "presentation/grabbed_frame.h"

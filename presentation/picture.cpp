@@ -2,18 +2,22 @@
 
 #include <cstring>
 
+#include "composition/dib_row.h"
 #include "composition/pixel_kernels.h"
 #include "composition/stereo_formats.h"
 
 int32_t DibRowStride(int32_t width, int32_t bits) {
     switch (bits) {
-    case 1: return (width + 31) / 32 * 4;
-    case 4: return (width + 7) / 8 * 4;
-    case 8: return (width + 3) / 4 * 4;
-    case 24: return (3 * width + 3) / 4 * 4;
-    case 32: return 4 * width;
+    case 1:
+    case 4:
+    case 8:
+    case 24:
+    case 32: break;
     default: return 0;
     }
+    if (width <= 0) return 0;
+    const int64_t bytes = DibRowBytes(width, bits);
+    return bytes <= INT32_MAX ? static_cast<int32_t>(bytes) : 0;
 }
 
 int32_t DibPixelsOffset(uint32_t headerSize, int32_t bitCount, uint32_t coloursUsed) {

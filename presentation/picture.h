@@ -5,8 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// Bytes in one picture row, padded to a 4-byte word; 0 for a depth that a
-// packed picture cannot have (16 bits included).
+// DibRowBytes for the depths of a packed picture; 0 for a depth that a
+// packed picture cannot have (16 bits included), for a width below 1 and
+// for a row longer than 32 bits can count.
 int32_t DibRowStride(int32_t width, int32_t bits);
 
 // Bytes from the start of a bitmap header to its pixels: the header and

@@ -1,8 +1,8 @@
 #include "presentation/zoom.h"
 
 #include <algorithm>
-#include <limits>
 
+#include "composition/int_scale.h"
 #include "composition/stereo_formats.h"
 #include "core/app_state.h"
 
@@ -16,15 +16,6 @@ constexpr int32_t kOverUnder475 = static_cast<int32_t>(StereoInputLayout::OverUn
 
 // Side by side and the mirrors: frames twice as wide as one view.
 bool IsDoubleWide(int32_t mode) { return mode == 1 || (mode >= 11 && mode <= 13); }
-
-// a * b / c with the product formed first; 64-bit so zoom factors on large
-// frames cannot overflow it.
-int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
-    if (c == 0) return 0;
-    const int64_t q = a * b / c;
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(q, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
 
 int32_t ClampStep(int32_t step) { return std::clamp(step, kZoomMinStep, kZoomMaxStep); }
 
@@ -77,7 +68,7 @@ ZoomRequest ZoomForCommand(int command, int32_t displayMode, int32_t step, int32
     case kZoomCommandCustom: {
         // A size of 0 % or less has no picture to show.
         if (customPctX <= 0 || customPctY <= 0) return {};
-        ZoomRequest r = Ratio(ClampStep(MulDiv(customPctX, 12, 100)), customPctX, 100, customPctY, 100, 2);
+        ZoomRequest r = Ratio(ClampStep(ScaleTruncated(customPctX, 12, 100)), customPctX, 100, customPctY, 100, 2);
         r.check = SizeCheck::ClearAll;
         r.zoomItem = kZoomItemFree;
         return r;
@@ -142,9 +133,9 @@ VideoCrop CropForDisplayMode(int32_t mode, int32_t L, int32_t X, int32_t Y, int3
     c.height = h;
     // Interlace and 3D LCD keep whole line pairs of the source.
     auto lineExactHeight = [&]() {
-        if (L < 2 || L == kSideBySideHalf) return MulDiv(Y, h, 100);
+        if (L < 2 || L == kSideBySideHalf) return ScaleTruncated(Y, h, 100);
         if (L == kOverUnder475) return h;
-        return MulDiv(2 * int64_t{Y}, h, 100);
+        return ScaleTruncated(2 * int64_t{Y}, h, 100);
     };
     const bool oneViewRow = (mode >= 2 && mode <= 6) || mode == 10 || (platformFullScreen && mode == kShutterMode);
     if (mode == 0) {
@@ -154,25 +145,25 @@ VideoCrop CropForDisplayMode(int32_t mode, int32_t L, int32_t X, int32_t Y, int3
         c.width = w / 2;
     } else if (IsDoubleWide(mode)) {
         c.setSource = true;
-        c.sourceWidth = L == kSideBySideHalf ? MulDiv(X, w, 100) : MulDiv(2 * int64_t{X}, w, 100);
-        c.sourceHeight = MulDiv(Y, h, 100);
-        c.width = MulDiv(2 * int64_t{X}, w, 100);
-        if (L < 2) c.height = MulDiv(Y, h, 100);
+        c.sourceWidth = L == kSideBySideHalf ? ScaleTruncated(X, w, 100) : ScaleTruncated(2 * int64_t{X}, w, 100);
+        c.sourceHeight = ScaleTruncated(Y, h, 100);
+        c.width = ScaleTruncated(2 * int64_t{X}, w, 100);
+        if (L < 2) c.height = ScaleTruncated(Y, h, 100);
     } else if (oneViewRow) {
         c.setSource = true;
-        c.sourceWidth = L == kSideBySideHalf ? MulDiv(X, w, 200) : MulDiv(X, w, 100);
-        c.sourceHeight = MulDiv(Y, h, 100);
-        c.width = MulDiv(X, w, 100);
-        if (L < 2) c.height = MulDiv(Y, h, 100);
+        c.sourceWidth = L == kSideBySideHalf ? ScaleTruncated(X, w, 200) : ScaleTruncated(X, w, 100);
+        c.sourceHeight = ScaleTruncated(Y, h, 100);
+        c.width = ScaleTruncated(X, w, 100);
+        if (L < 2) c.height = ScaleTruncated(Y, h, 100);
     } else if (mode == kInterlaceMode || mode == kLcdMode) {
         c.setSource = true;
         if (mode == kInterlaceMode) {
-            c.sourceWidth = L == kSideBySideHalf ? MulDiv(X, w, 200) : MulDiv(X, w, 100);
+            c.sourceWidth = L == kSideBySideHalf ? ScaleTruncated(X, w, 200) : ScaleTruncated(X, w, 100);
         } else {
-            c.sourceWidth = L == kSideBySideHalf ? MulDiv(X, w, 100) : MulDiv(2 * int64_t{X}, w, 100);
+            c.sourceWidth = L == kSideBySideHalf ? ScaleTruncated(X, w, 100) : ScaleTruncated(2 * int64_t{X}, w, 100);
         }
         c.sourceHeight = lineExactHeight();
-        c.width = MulDiv(X, w, 100);
+        c.width = ScaleTruncated(X, w, 100);
         c.height = c.sourceHeight;
     }
     return c;
@@ -182,20 +173,22 @@ void ApplyAspect43(int32_t mode, int32_t* width, int32_t* height) {
     const int64_t a = IsDoubleWide(mode) ? 8 : 4;
     const int64_t b = 3;
     if (b * *width > a * *height) {
-        *width = MulDiv(a, *height, b);
+        *width = ScaleTruncated(a, *height, b);
     } else {
-        *height = MulDiv(b, *width, a);
+        *height = ScaleTruncated(b, *width, a);
     }
 }
 
-int32_t ZoomDimension(int32_t value, int32_t multiplier, int32_t divisor) { return MulDiv(value, multiplier, divisor); }
+int32_t ZoomDimension(int32_t value, int32_t multiplier, int32_t divisor) {
+    return ScaleTruncated(value, multiplier, divisor);
+}
 
 ScreenRect FullScreenDestination(int32_t mode, int32_t width, int32_t height, int32_t aspect43, int32_t screenWidth,
                                  int32_t screenHeight) {
     ScreenRect r;
     if (mode == kInterlaceMode || mode == kLcdMode) {
         // Scaling would break the line (or column) pattern.
-        r.width = (mode == kInterlaceMode && aspect43 == 1) ? MulDiv(4, height, 3) : width;
+        r.width = (mode == kInterlaceMode && aspect43 == 1) ? ScaleTruncated(4, height, 3) : width;
         r.height = height;
     } else {
         if (aspect43 == 1) ApplyAspect43(mode, &width, &height);
@@ -203,12 +196,12 @@ ScreenRect FullScreenDestination(int32_t mode, int32_t width, int32_t height, in
             // No picture to measure: let it fill the screen.
             r.width = screenWidth;
             r.height = screenHeight;
-        } else if (MulDiv(width, 100, height) < MulDiv(screenWidth, 100, screenHeight)) {
+        } else if (ScaleTruncated(width, 100, height) < ScaleTruncated(screenWidth, 100, screenHeight)) {
             r.height = screenHeight;
-            r.width = MulDiv(screenHeight, width, height);
+            r.width = ScaleTruncated(screenHeight, width, height);
         } else {
             r.width = screenWidth;
-            r.height = MulDiv(screenWidth, height, width);
+            r.height = ScaleTruncated(screenWidth, height, width);
         }
     }
     r.left = (screenWidth - r.width) / 2;
@@ -234,7 +227,7 @@ WindowSpan FullScreenWindowSpan(int32_t dualMonitor, int32_t mode, int32_t scree
     WindowSpan s{0, screenWidth};
     if (dualMonitor != 0) {
         if (dualMonitor == 2) s.x = -screenWidth;
-        if (mode == 0 || IsDoubleWide(mode)) s.width = MulDiv(screenWidth, 2, 1);
+        if (mode == 0 || IsDoubleWide(mode)) s.width = ScaleTruncated(screenWidth, 2, 1);
     }
     return s;
 }

@@ -16,6 +16,7 @@
 #include "shell/graph_platform_win32.h"
 #include "resources/resource.h"
 #include "shell/command_rules.h"
+#include "shell/dialogs/dialogs_win32.h"
 #include "shell/player_win32.h"
 #include "shell/seek_bar.h"
 #include "shell/settings.h"

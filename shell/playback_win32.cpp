@@ -13,6 +13,7 @@
 #include "graphs/playback_graph.h"
 #include "shell/graph_platform_win32.h"
 #include "resources/resource.h"
+#include "shell/dialogs/dialogs_win32.h"
 #include "shell/main_title.h"
 #include "shell/playback_rules.h"
 #include "shell/settings.h"

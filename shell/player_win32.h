@@ -121,17 +121,6 @@ int ShutterDriverSetting();  // the "nVidia" setting
 // ------------------------------------------------- platform_fullscreen_win32.cpp
 HRESULT ToggleFullScreen();
 
-// ------------------------------------------------------------- dialogs_win32.cpp
-void ShowAboutDialog(HWND owner);          // "ABOUT"
-bool ShowCustomSizeDialog(HWND owner);     // "CUSTSIZE": true on OK
-void ShowDisplaySettingsDialog(HWND owner);  // "FSET"
-// The hook of the open dialog's "FOPEN" template.
-UINT_PTR CALLBACK OpenDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-// Dialogs of later features: each command lands here and does nothing yet.
-void ShowOptionsDialog(HWND owner);        // "COMOPTION", 2173
-void ShowShutterSettingsDialog(HWND owner);  // "W3D", 3303
-bool ShowWebcamDialog(HWND owner);         // "WEBCAM", 2127: true for its show button
-
 // ------------------------------------------------------ startup_download_win32.cpp
 // A web URL on the command line with "nIEFileSave" 1: asks where to save
 // `saveName`, downloads `url` there with the strip (template 117) showing,

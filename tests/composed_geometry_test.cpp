@@ -178,6 +178,14 @@ TEST(ComposedGeometry, TinyZoomDrawsNothing) {
     EXPECT_FALSE(ComposedDrawFor(ComposedKind::Anaglyph, v, -5, false, 1024, 768).draws);
 }
 
+TEST(ComposedGeometry, PictureBeyond32BitsIsNotDrawn) {
+    // Basis 640x640: at this zoom a side is 2^32 + 10^6 pixels, which
+    // 32-bit arithmetic would wrap to a drawable 10^6.
+    const ComposedViews v = ComposedViewsFor(0, 1280, 640, false);
+    for (ComposedKind kind : {ComposedKind::Anaglyph, ComposedKind::Interlace, ComposedKind::SharpLcd})
+        EXPECT_FALSE(ComposedDrawFor(kind, v, 671244890, false, 1024, 768).draws) << static_cast<int>(kind);
+}
+
 TEST(BuildRepeatTable, CountsAddUpToTheOutputPairs) {
     const struct {
         int32_t n, m;

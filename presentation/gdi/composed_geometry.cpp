@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "composition/int_scale.h"
 #include "composition/pixel_kernels.h"
 #include "composition/stereo_formats.h"
 #include "presentation/picture.h"
@@ -15,8 +16,6 @@ constexpr int32_t kBpp = 3;
 // Sizes past this are never drawn: the pictures' byte arithmetic
 // (3 bytes a pixel, rows padded) must stay within 32 bits.
 constexpr int64_t kLargestSide = INT32_MAX / 8;
-
-int64_t Scaled(int64_t zoom, int64_t value, int64_t divisor) { return zoom * value / divisor; }
 
 }  // namespace
 
@@ -96,27 +95,28 @@ ComposedDraw ComposedDrawFor(ComposedKind kind, const ComposedViews& views, int3
     d.zoom = zoom;
     if (zoom <= 0) return d;
 
+    // A side that saturates at 32 bits is past kLargestSide, so refused below.
     int64_t dw = 0, dh = 0, pw = 0, ph = 0;
     switch (kind) {
     case ComposedKind::Anaglyph:
-        dw = Scaled(zoom, bw, 100);
-        dh = Scaled(zoom, bh, 100);
+        dw = ScaleTruncated(zoom, bw, 100);
+        dh = ScaleTruncated(zoom, bh, 100);
         pw = views.width;
         ph = views.rows;
         break;
     case ComposedKind::Interlace:
         // Whole pairs of lines, built at the final height: only the width
         // is stretched, so lines of the two views never mix.
-        dw = Scaled(zoom, bw, 400) * 4;
-        dh = Scaled(zoom, bh, 200) * 2;
+        dw = int64_t{ScaleTruncated(zoom, bw, 400)} * 4;
+        dh = int64_t{ScaleTruncated(zoom, bh, 200)} * 2;
         pw = views.width;
         ph = dh;
         break;
     case ComposedKind::SharpLcd:
         // Built at the final width: only the height is stretched, so
         // sub-pixels of the two views never mix.
-        dw = Scaled(zoom, bw, 400) * 4;
-        dh = Scaled(zoom, bh, 100);
+        dw = int64_t{ScaleTruncated(zoom, bw, 400)} * 4;
+        dh = ScaleTruncated(zoom, bh, 100);
         pw = dw;
         ph = views.rows;
         break;

@@ -14,15 +14,6 @@
 
 namespace {
 
-// Marks the window busy for the length of a draw, so that the window's
-// thread postpones geometry changes until it ends.
-struct BusyScope {
-    BusyScope() { g_GdiScreen.busy = 1; }
-    ~BusyScope() { g_GdiScreen.busy = 0; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-};
-
 // The composed picture for this draw: the cached one while its layout and
 // size still hold and no repaint was asked for, else a new one (which
 // clears the repaint request). Null when none can be made; the old picture
@@ -49,7 +40,7 @@ BITMAPINFOHEADER* ComposedPicture(int32_t layout, int32_t width, int32_t height)
 // overlay. `after` draws what goes on top of the picture.
 template <typename Fill, typename After>
 void DrawComposed(ComposedKind kind, Fill fill, After after) {
-    BusyScope busy;
+    GdiBusyScope busy;
     GdiScreenState& s = g_GdiScreen;
     if (!s.window) return;
 

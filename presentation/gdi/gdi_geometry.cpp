@@ -2,21 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 
+#include "composition/int_scale.h"
 #include "presentation/gdi/composed_geometry.h"
 
 namespace {
-
-// a * b / c in 64 bits (a zoom of many steps times a frame size does not fit
-// 32 bits), truncated toward zero and saturated to 32 bits; 0 for c == 0.
-int32_t MulDivT(int64_t a, int64_t b, int64_t c) {
-    if (c == 0) return 0;
-    const int64_t v = a * b / c;
-    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(v);
-}
 
 // The views of a frame of size w x h: view width and height (eW x eH of
 // the side-by-side draw) by layout; unknown codes are read as side by side.
@@ -35,8 +25,8 @@ void ViewSize(int32_t layout, int32_t w, int32_t h, int32_t* vw, int32_t* vh) {
 // centred on the screen.
 void PlaceCentred(PictureDraw* d, int32_t bw, int32_t bh, int32_t zoom, int32_t windowWidth, int32_t screenHeight) {
     d->zoom = zoom == 0 ? FitZoom(bw, bh, windowWidth, screenHeight) : zoom;
-    d->dw = MulDivT(d->zoom, bw, 100);
-    d->dh = MulDivT(d->zoom, bh, 100);
+    d->dw = ScaleTruncated(d->zoom, bw, 100);
+    d->dh = ScaleTruncated(d->zoom, bh, 100);
     d->x = (windowWidth - d->dw) / 2;
     d->y = (screenHeight - d->dh) / 2;
 }
@@ -91,12 +81,12 @@ int32_t ModeAfterFunctionKey(int fKey, int32_t modifiers, int32_t mode) {
 int32_t NextWcent(int32_t nWcent) { return nWcent >= 0 && nWcent < 2 ? nWcent + 1 : 0; }
 
 int32_t ZoomIn(int32_t zoom) {
-    int32_t z = MulDivT(zoom, 110, 100);
+    int32_t z = ScaleTruncated(zoom, 110, 100);
     if (z < 10) z += 1;
     return std::min(z, kMaxStepZoom);
 }
 
-int32_t ZoomOut(int32_t zoom) { return std::max(MulDivT(zoom, 100, 110), kMinStepZoom); }
+int32_t ZoomOut(int32_t zoom) { return std::max(ScaleTruncated(zoom, 100, 110), kMinStepZoom); }
 
 int WheelZoomDirection(uint16_t wheelHigh) {
     if (wheelHigh < 1000) return 1;
@@ -117,7 +107,7 @@ PictureDraw OneSideDraw(int32_t layout, int32_t swap, int32_t w, int32_t h, int3
     PictureDraw d;
     if (w <= 0 || h <= 0) return d;
     int32_t bw = 0, bh = 0;
-    const int32_t e = MulDivT(95, h, 200);
+    const int32_t e = ScaleTruncated(95, h, 200);
     switch (layout) {
     case 1:  // over/under 100 %: the view at its own size
         d.source = swap ? SourceRect{0, h - h / 2, w, h / 2} : SourceRect{0, 0, w, h / 2};
@@ -163,16 +153,16 @@ SideBySideDraw SideBySideGeometry(int32_t mode, int32_t layout, int32_t swap, in
     ViewSize(layout, w, h, &eW, &eH);
     // As for one view: the 4:3 width is settled before the fit, so that the
     // fitted views stay inside their halves.
-    if (aspect43) eW = MulDivT(4, eH, 3);
+    if (aspect43) eW = ScaleTruncated(4, eH, 3);
     if (eW <= 0 || eH <= 0) return d;
 
-    const int32_t fittedWidth = MulDivT(eW, 100, eH) <= MulDivT(halfW, 100, screenHeight)
-                                    ? MulDivT(eW, screenHeight, eH)
+    const int32_t fittedWidth = ScaleTruncated(eW, 100, eH) <= ScaleTruncated(halfW, 100, screenHeight)
+                                    ? ScaleTruncated(eW, screenHeight, eH)
                                     : halfW;
-    const int32_t fit = MulDivT(fittedWidth, 100, eW);
+    const int32_t fit = ScaleTruncated(fittedWidth, 100, eW);
     d.zoom = (zoom == 0 || zoom > fit) ? fit : zoom;
-    d.dw = MulDivT(d.zoom, eW, 100);
-    d.dh = MulDivT(d.zoom, eH, 100);
+    d.dw = ScaleTruncated(d.zoom, eW, 100);
+    d.dh = ScaleTruncated(d.zoom, eH, 100);
     d.y = (screenHeight - d.dh) / 2;
 
     switch (nWcent) {
@@ -209,9 +199,9 @@ SideBySideDraw SideBySideGeometry(int32_t mode, int32_t layout, int32_t swap, in
         d.doubled = true;
         break;
     case 3: {
-        const int32_t e = MulDivT(95, h, 200);
+        const int32_t e = ScaleTruncated(95, h, 200);
         a = {0, 0, w, e};
-        b = {0, MulDivT(105, h, 200), w, e};
+        b = {0, ScaleTruncated(105, h, 200), w, e};
         break;
     }
     default:

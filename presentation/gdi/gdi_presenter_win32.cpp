@@ -38,16 +38,6 @@ BITMAPINFOHEADER* g_pDoubled = nullptr;
 // Held by every draw and by the paint of the window's own context.
 std::recursive_mutex g_drawing;
 
-// Sets the busy flag for one draw; the window thread postpones geometry
-// changes while it is set.
-class BusyScope {
-public:
-    BusyScope() { g_GdiScreen.busy = 1; }
-    ~BusyScope() { g_GdiScreen.busy = 0; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-};
-
 // The window's device context for one draw.
 class WindowDc {
 public:
@@ -135,7 +125,7 @@ void KeepZoom(int32_t zoom) {
 template <typename Geometry>
 void DrawWholePicture(Geometry geometry) {
     GdiScreenState& s = g_GdiScreen;
-    BusyScope busy;
+    GdiBusyScope busy;
     Picture frame;
     const bool have = CurrentFrame(&frame);
     PictureDraw d;
@@ -167,7 +157,7 @@ void DrawOneSide() {
 
 void DrawSideBySide() {
     GdiScreenState& s = g_GdiScreen;
-    BusyScope busy;
+    GdiBusyScope busy;
     Picture frame;
     bool have = CurrentFrame(&frame);
     SideBySideDraw d;

@@ -39,6 +39,16 @@ struct GdiScreenState {
 
 extern GdiScreenState g_GdiScreen;
 
+// Sets g_GdiScreen.busy for the length of one draw: the window's thread
+// postpones geometry changes while it is set.
+class GdiBusyScope {
+public:
+    GdiBusyScope() { g_GdiScreen.busy = 1; }
+    ~GdiBusyScope() { g_GdiScreen.busy = 0; }
+    GdiBusyScope(const GdiBusyScope&) = delete;
+    GdiBusyScope& operator=(const GdiBusyScope&) = delete;
+};
+
 // --------------------------------------------------- gdi_presenter_win32.cpp
 // The window in the presenter list.
 extern const FullScreenPresenter kGdiPresenter;

@@ -17,6 +17,20 @@ TEST(DibRowStride, PadsRowsToWholeWords) {
     for (const auto& c : cases) EXPECT_EQ(DibRowStride(c.width, c.bits), c.stride) << c.width << "x" << c.bits;
 }
 
+// Rows no picture can have are 0, which CreatePackedDib refuses; the
+// widest rows that still fit 32 bits keep their length.
+TEST(DibRowStride, NoRowForWidthsBelowOneOrBeyond32Bits) {
+    const struct {
+        int32_t width, bits, stride;
+    } cases[] = {
+        {0, 24, 0}, {-1, 24, 0}, {-5, 24, 0}, {-1, 32, 0}, {-40, 1, 0},
+        {715827881, 24, 2147483644}, {715827882, 24, 0},
+        {536870911, 32, 2147483644}, {536870912, 32, 0},
+        {INT32_MAX, 1, 268435456}, {INT32_MAX, 8, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DibRowStride(c.width, c.bits), c.stride) << c.width << "x" << c.bits;
+}
+
 TEST(DibPixelsOffset, SkipsHeaderAndColourTable) {
     EXPECT_EQ(DibPixelsOffset(40, 24, 0), 40);
     EXPECT_EQ(DibPixelsOffset(40, 8, 0), 40 + 1024);

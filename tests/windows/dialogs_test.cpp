@@ -22,6 +22,7 @@
 
 #include "graphs/download.h"
 #include "resources/resource.h"
+#include "shell/dialogs/dialogs_win32.h"
 #include "shell/player_win32.h"
 #include "shell/settings.h"
 

@@ -17,6 +17,7 @@
 #include "capture_renderer.h"
 #include "com_test_support.h"
 #include "composition/compose.h"
+#include "composition/dib_row.h"
 #include "composition/output_geometry.h"
 #include "duoscope_test_media.h"
 #include "core/app_state.h"
