@@ -42,9 +42,10 @@ struct WindowRect {
 constexpr uint32_t kSwpNoMove = 0x0002;
 constexpr uint32_t kSwpNoOwnerZOrder = 0x0200;
 
-class GraphPlatform {
+// The graph manager, our filters and the running object table.
+class GraphCalls {
 public:
-    virtual ~GraphPlatform() = default;
+    virtual ~GraphCalls() = default;
 
     // Graph manager. Every call returns the platform's result code; an
     // interface comes back with one reference that the caller releases.
@@ -106,6 +107,12 @@ public:
     // the wide characters the path needs, terminator included; the buffer is
     // written only when they fit in `capacity`.
     virtual HRESULT WidenPath(const char* path, wchar_t* buffer, int32_t capacity, int32_t* length) = 0;
+};
+
+// The windows a build sizes and shows, and the shell it tells.
+class ShellHooks {
+public:
+    virtual ~ShellHooks() = default;
 
     // Windows.
     virtual void UpdateWindow(WindowHandle window) = 0;
@@ -128,10 +135,21 @@ public:
     virtual void EnablePlaybackMenu(bool enable) = 0;
     virtual std::string LoadResString(int32_t id) = 0;  // empty for a missing id
     virtual void ReportMessage(const std::string& text) = 0;
+};
 
-    // The camera builds for a full-screen window, which take over when the
-    // source is a camera.
+// The camera builds.
+class CaptureCalls {
+public:
+    virtual ~CaptureCalls() = default;
+
+    // For a full-screen window, which they take over when the source is a
+    // camera.
     virtual HRESULT BuildTwoCameraFullScreenGraph(WindowHandle window) = 0;
     virtual HRESULT BuildOneCameraFullScreenGraph(WindowHandle window) = 0;
 };
+
+// Everything a graph build may touch, as one object: the Win32 layer
+// implements it over COM and the shell; the tests put a recording fake in
+// its place.
+class GraphPlatform : public GraphCalls, public ShellHooks, public CaptureCalls {};
 

@@ -208,7 +208,7 @@ HRESULT InitVideoWindow(GraphPlatform& platform, const PlaybackGraph& g, int32_t
     return hr;
 }
 
-HRESULT BuildPlaybackGraph(GraphPlatform& platform, PlaybackGraph& g, const char* path) {
+HRESULT AssemblePlaybackGraph(GraphPlatform& platform, PlaybackGraph& g, const char* path) {
     ReleasePlaybackGraph(platform, g);  // nothing to do after a proper close
     platform.UpdateWindow(ghApp);
 
@@ -248,7 +248,11 @@ HRESULT BuildPlaybackGraph(GraphPlatform& platform, PlaybackGraph& g, const char
 
     hr = platform.SetNotifyWindow(g.pME, ghApp, WM_GRAPHNOTIFY, 0);
     if (FAILED(hr)) return Fail(platform, hr, "pME->SetNotifyWindow((OAHWND)ghApp, WM_GRAPHNOTIFY, 0)");
+    return hr;
+}
 
+HRESULT ShowPlaybackGraph(GraphPlatform& platform, PlaybackGraph& g) {
+    HRESULT hr = S_OK;
     if (!g_bAudioOnly) {
         hr = platform.PutOwner(g.pVW, ghApp);
         if (FAILED(hr)) return Fail(platform, hr, "pVW->put_Owner((OAHWND)ghApp)");
@@ -314,6 +318,12 @@ HRESULT BuildPlaybackGraph(GraphPlatform& platform, PlaybackGraph& g, const char
     g_nPlayState = PlayState::Running;
     platform.SetFocus(ghApp);
     return hr;
+}
+
+HRESULT BuildPlaybackGraph(GraphPlatform& platform, PlaybackGraph& g, const char* path) {
+    const HRESULT hr = AssemblePlaybackGraph(platform, g, path);
+    if (FAILED(hr)) return hr;
+    return ShowPlaybackGraph(platform, g);
 }
 
 void ReleasePlaybackGraph(GraphPlatform& platform, PlaybackGraph& g) {

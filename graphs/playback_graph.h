@@ -55,6 +55,12 @@ extern PlaybackGraph g_PlaybackGraph;
 // Builds, starts and shows the main window's graph on `path` (system code
 // page). A record that still holds a graph is released first.
 HRESULT BuildPlaybackGraph(GraphPlatform& platform, PlaybackGraph& graph, const char* path);
+// Its two halves. Assemble: the graph on `path` with our filter, its
+// interfaces and events, nothing shown. Show: the video in the main window
+// at its first size, the menu, title, durations and seek bar, then the
+// registration and Run.
+HRESULT AssemblePlaybackGraph(GraphPlatform& platform, PlaybackGraph& graph, const char* path);
+HRESULT ShowPlaybackGraph(GraphPlatform& platform, PlaybackGraph& graph);
 
 // Crops the renderer's source rectangle for the display mode and layout and
 // sizes the main window to the picture at the ratio mx/dx by my/dy.

@@ -1095,7 +1095,9 @@ TEST_F(FullScreenGraphTest, WaitsAsLongAsTheRunningPresenterAsks) {
         FullScreenGraph fs;
         ASSERT_EQ(BuildFullScreenGraph(fake, fs, kPresenter, "C:\\m.avi"), S_OK);
         EXPECT_EQ(fake.CalledAny("Sleep"), c.sleep != nullptr);
-        if (c.sleep) EXPECT_TRUE(fake.Called(c.sleep));
+        if (c.sleep) {
+            EXPECT_TRUE(fake.Called(c.sleep));
+        }
     }
 }
 
