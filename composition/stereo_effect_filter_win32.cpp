@@ -9,28 +9,22 @@
 #include "composition/compose.h"
 #include "composition/dib_row.h"
 #include "composition/output_geometry.h"
+#include "composition/video_type_win32.h"
 #include "core/app_state.h"
+
+std::atomic<int32_t> g_nOutputWidth{0};
+std::atomic<int32_t> g_nOutputHeight{0};
+std::atomic<int32_t> g_nOutputImageSize{0};
 
 const CLSID CLSID_StereoEffectFilter = {
     0x8b498501, 0x1218, 0x11cf, {0xad, 0xc4, 0x00, 0xa0, 0xd1, 0x00, 0x04, 0x1b}};
 
 namespace {
 
-bool IsVideoInfo(const GUID& formatType) {
-    return formatType == FORMAT_VideoInfo || formatType == FORMAT_VideoInfo2;
-}
-
-bool IsRgb24Type(const AM_MEDIA_TYPE* pmt, const BITMAPINFOHEADER* bmi) {
-    return pmt->majortype == MEDIATYPE_Video && pmt->subtype == MEDIASUBTYPE_RGB24 && bmi->biBitCount == 24;
-}
-
-bool IsYuy2Type(const AM_MEDIA_TYPE* pmt, const BITMAPINFOHEADER* bmi) {
-    return pmt->majortype == MEDIATYPE_Video && pmt->subtype == MEDIASUBTYPE_YUY2 && bmi->biBitCount == 16;
-}
-
-// Frames larger than this are malformed types, not video. The bound also
-// keeps the buffer request, 12/10 of a frame in 32 bits, from wrapping.
-constexpr int64_t kMaxImageBytes = INT32_MAX / 12;
+// Output frames (twice the input's width) larger than this are malformed
+// types, not video. The bound also keeps the buffer request, 12/10 of a
+// frame in 32 bits, from wrapping.
+constexpr VideoTypeLimits kInputLimits{0, 2, INT32_MAX / 12};
 
 // A sample flag copied with the three-way rule: S_OK sets, S_FALSE clears,
 // anything else is an error.
@@ -54,28 +48,21 @@ STDMETHODIMP CStereoEffectFilter::GetClassID(CLSID* pClsid) {
 }
 
 HRESULT CStereoEffectFilter::CheckInputType(const CMediaType* mtIn) {
-    if (!IsVideoInfo(mtIn->formattype)) return E_INVALIDARG;
+    PixelFormatCode format;
+    switch (CheckVideoType(VideoTypeFieldsOf(mtIn), kInputLimits, g_bRgbMode != 0, &format)) {
     // A block too short for its format type is as unusable as a foreign one.
-    const BITMAPINFOHEADER* bmi = VideoBitmapHeader(mtIn);
-    if (!bmi) return E_INVALIDARG;
-    if (bmi->biWidth <= 0 || bmi->biHeight == 0 ||
-        DibRowBytes(2 * int64_t{bmi->biWidth}, bmi->biBitCount) * std::llabs(bmi->biHeight) > kMaxImageBytes)
-        return E_FAIL;
-    if (IsRgb24Type(mtIn, bmi)) {
-        g_nVideoSubtype = static_cast<int32_t>(PixelFormatCode::Rgb24);
-        return S_OK;
+    case VideoTypeVerdict::NotVideoInfo: return E_INVALIDARG;
+    case VideoTypeVerdict::BadSize:
+    case VideoTypeVerdict::Refused: return E_FAIL;
+    case VideoTypeVerdict::Accepted: break;
     }
-    if (g_bRgbMode) return E_FAIL;
-    if (IsYuy2Type(mtIn, bmi)) {
-        g_nVideoSubtype = static_cast<int32_t>(PixelFormatCode::Yuy2);
-        return S_OK;
-    }
-    return E_FAIL;
+    g_nVideoSubtype = static_cast<int32_t>(format);
+    return S_OK;
 }
 
 HRESULT CStereoEffectFilter::CheckTransform(const CMediaType*, const CMediaType* mtOut) {
-    const BITMAPINFOHEADER* bmi = VideoBitmapHeader(mtOut);
-    if (bmi && (IsRgb24Type(mtOut, bmi) || IsYuy2Type(mtOut, bmi))) return S_OK;
+    const VideoTypeFields out = VideoTypeFieldsOf(mtOut);
+    if (out.header && PixelFormatOfType(out) != PixelFormatCode::Unknown) return S_OK;
     return E_FAIL;
 }
 

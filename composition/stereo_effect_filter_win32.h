@@ -4,6 +4,16 @@
 
 #include "baseclasses/baseclasses.h"
 
+#include <atomic>
+#include <cstdint>
+
+// The output frame. Written on the graph thread when the output type is
+// chosen and on the streaming thread when a renderer attaches a wider
+// format; read once per frame.
+extern std::atomic<int32_t> g_nOutputWidth;      // row length in pixels (2 W, or the renderer's)
+extern std::atomic<int32_t> g_nOutputHeight;     // rows
+extern std::atomic<int32_t> g_nOutputImageSize;  // bytes of one output frame
+
 // {8B498501-1218-11CF-ADC4-00A0D100041B}
 extern const CLSID CLSID_StereoEffectFilter;
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "composition/video_type_win32.h"
 #include "composition/dib_row.h"
 #include "composition/stereo_formats.h"
 #include "presentation/presenter.h"
@@ -90,22 +91,13 @@ CGrabRenderer::~CGrabRenderer() {
 CBasePin* CGrabRenderer::GetPin(int n) { return n == 0 ? &m_Pin : nullptr; }
 
 HRESULT CGrabRenderer::CheckMediaType(const CMediaType* pmt) {
-    if (pmt->formattype != FORMAT_VideoInfo && pmt->formattype != FORMAT_VideoInfo2) return S_FALSE;
-    const BITMAPINFOHEADER* bmi = VideoBitmapHeader(pmt);
     // Pictures are made with 16-bit dimensions; anything else is malformed.
-    if (!bmi || bmi->biWidth <= 0 || bmi->biWidth > 32767 || bmi->biHeight == 0 || bmi->biHeight > 32767 ||
-        bmi->biHeight < -32767)
+    constexpr VideoTypeLimits kLimits{32767, 1, 0};
+    PixelFormatCode format;
+    if (CheckVideoType(VideoTypeFieldsOf(pmt), kLimits, g_bRgbMode != 0, &format) != VideoTypeVerdict::Accepted)
         return S_FALSE;
-    if (pmt->majortype == MEDIATYPE_Video && pmt->subtype == MEDIASUBTYPE_RGB24 && bmi->biBitCount == 24) {
-        g_nVideoSubtype = static_cast<int32_t>(PixelFormatCode::Rgb24);
-        return S_OK;
-    }
-    if (g_bRgbMode) return S_FALSE;
-    if (pmt->majortype == MEDIATYPE_Video && pmt->subtype == MEDIASUBTYPE_YUY2 && bmi->biBitCount == 16) {
-        g_nVideoSubtype = static_cast<int32_t>(PixelFormatCode::Yuy2);
-        return S_OK;
-    }
-    return S_FALSE;
+    g_nVideoSubtype = static_cast<int32_t>(format);
+    return S_OK;
 }
 
 HRESULT CGrabRenderer::SetMediaType(const CMediaType* pmt) {
