@@ -272,10 +272,15 @@ void SeekToPosition() {
     PlaybackGraph& g = Graph();
     // Seeking works through media position whether or not the platform can
     // step frames, so every display mode can seek.
-    if (!g.pMC || !g.pMP || !IsMovieFile()) return;
+    if (!g.pMC || !g.pMS || !IsMovieFile()) return;
     if (PausesFirst(g_nPlayState)) TogglePlay();
     const bool inside = SeekTargetInsideMovie(g_nPositionMs, g_nDurationMs);
-    if (!inside || FAILED(g.pMP->put_CurrentPosition(g_nPositionMs * 0.001)))
+    // In 100-ns units, exact: a position in seconds would be turned into
+    // units by the platform's floating point, which truncates 0.999 s to
+    // 9989999 units at the x87's extended precision.
+    LONGLONG target = LONGLONG{g_nPositionMs} * 10000;
+    if (!inside || FAILED(g.pMS->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr,
+                                              AM_SEEKING_NoPositioning)))
         SetWindowTextA(ghApp, LoadResString(IDS_ERROR));
 }
 
@@ -309,11 +314,11 @@ void HandleGraphEvent() {
 }
 
 void PollPosition() {
-    IMediaPosition* position = Graph().pMP;
-    if (!position) return;
-    REFTIME seconds = 0;
-    if (FAILED(position->get_CurrentPosition(&seconds))) return;
-    g_nPositionMs = static_cast<int32_t>(seconds * 1000.0);
+    IMediaSeeking* seeking = Graph().pMS;
+    if (!seeking) return;
+    LONGLONG units = 0;  // 100 ns, read exactly
+    if (FAILED(seeking->GetCurrentPosition(&units))) return;
+    g_nPositionMs = static_cast<int32_t>(units / 10000);
     if (g_hSeekBar) SendMessageA(g_hSeekBar, WM_COMMAND, MAKEWPARAM(IDM_SEEKBAR_TIMER, 0), 0);
 }
 
