@@ -22,14 +22,8 @@ inline void SwapIf(bool swap, T& a, T& b) {
 }
 
 // Left part mirrored in modes 11 and 13, right part in 12 and 13.
-inline bool MirrorsLeft(int32_t mode) {
-    return mode == static_cast<int32_t>(StereoDisplayMode::MirrorLeft) ||
-           mode == static_cast<int32_t>(StereoDisplayMode::MirrorBoth);
-}
-inline bool MirrorsRight(int32_t mode) {
-    return mode == static_cast<int32_t>(StereoDisplayMode::MirrorRight) ||
-           mode == static_cast<int32_t>(StereoDisplayMode::MirrorBoth);
-}
+inline bool MirrorsLeft(int32_t mode) { return DisplayModeFactsOf(mode).mirrorLeft; }
+inline bool MirrorsRight(int32_t mode) { return DisplayModeFactsOf(mode).mirrorRight; }
 
 // One side-by-side output row: the left part from `left` at byte 0 and the
 // right part from `right` at byte `rightOffset`, each copied or mirrored.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "composition/stereo_formats.h"
 #include "presentation/presenter.h"
 #include "presentation/zoom.h"
 
@@ -54,8 +55,6 @@ HRESULT WidenInto(GraphPlatform& platform, const char* path, wchar_t (&wFile)[kP
     }
     return S_OK;
 }
-
-bool IsDoubleWideMode(int32_t mode) { return mode == 1 || (mode >= 11 && mode <= 13); }
 
 // Only kept when it can step a single frame.
 void ObtainFrameStep(GraphPlatform& platform, PlaybackGraph& g) {
@@ -259,7 +258,7 @@ HRESULT ShowPlaybackGraph(GraphPlatform& platform, PlaybackGraph& g) {
         hr = platform.PutWindowStyle(g.pVW, kVideoChildStyle);
         if (FAILED(hr)) return Fail(platform, hr, "pVW->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN)");
         // Double-wide output starts at half size so the window fits the screen.
-        if (IsDoubleWideMode(g_nDisplayMode)) {
+        if (DisplayModeFactsOf(g_nDisplayMode).doubleWide) {
             g_nZoomStep = 6;
             hr = InitVideoWindow(platform, g, 1, 2, 1, 2);
             if (FAILED(hr)) return Fail(platform, hr, "InitVideoWindow(1, 2,1, 2)");

@@ -27,7 +27,7 @@ void FreeGrabbedFramePictures() {
 
 namespace {
 
-bool IsInterlacedLayout() { return g_nInputLayout == static_cast<int32_t>(StereoInputLayout::Interlaced); }
+bool IsInterlacedLayout() { return LayoutFactsOf(g_nInputLayout).regions == ViewRegions::AlternateRows; }
 bool IsYuy2() { return g_nVideoSubtype == static_cast<int32_t>(PixelFormatCode::Yuy2); }
 
 }  // namespace

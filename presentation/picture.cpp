@@ -31,7 +31,7 @@ int32_t DibPixelsOffset(uint32_t headerSize, int32_t bitCount, uint32_t coloursU
 void ConvertYuy2Frame(uint8_t* picture, const uint8_t* src, ptrdiff_t srcStride, int32_t width, int32_t height,
                       int32_t layout) {
     const ptrdiff_t stride = DibRowStride(width, 24);
-    const bool interlaced = layout == static_cast<int32_t>(StereoInputLayout::Interlaced);
+    const bool interlaced = LayoutFactsOf(layout).regions == ViewRegions::AlternateRows;
     for (int32_t r = 0; r < height; ++r) {
         const int32_t row = !interlaced ? r : (r % 2 == 0 ? r / 2 : r / 2 + height / 2);
         Yuy2ToRgbRows(picture + row * stride, src + (height - 1 - r) * srcStride, width / 2, 1, 0, 0);

@@ -8,14 +8,10 @@
 
 namespace {
 
-constexpr int32_t kInterlaceMode = static_cast<int32_t>(StereoDisplayMode::LineInterlace);
-constexpr int32_t kLcdMode = static_cast<int32_t>(StereoDisplayMode::Sharp3dLcd);
-constexpr int32_t kShutterMode = static_cast<int32_t>(StereoDisplayMode::ShutterGlasses);
-constexpr int32_t kSideBySideHalf = static_cast<int32_t>(StereoInputLayout::SideBySideHalf);
-constexpr int32_t kOverUnder475 = static_cast<int32_t>(StereoInputLayout::OverUnder475);
+bool IsDoubleWide(int32_t mode) { return DisplayModeFactsOf(mode).doubleWide; }
 
-// Side by side and the mirrors: frames twice as wide as one view.
-bool IsDoubleWide(int32_t mode) { return mode == 1 || (mode >= 11 && mode <= 13); }
+// Scaling the window would mix the interlaced lines of the two views.
+bool NaturalSizeOnly(int32_t mode) { return DisplayModeFactsOf(mode).interleave == Interleave::Rows; }
 
 int32_t ClampStep(int32_t step) { return std::clamp(step, kZoomMinStep, kZoomMaxStep); }
 
@@ -55,7 +51,7 @@ void Store(const ZoomRequest& r) {
 }  // namespace
 
 ZoomRequest ZoomForCommand(int command, int32_t displayMode, int32_t step, int32_t customPctX, int32_t customPctY) {
-    const bool interlace = displayMode == kInterlaceMode;
+    const bool interlace = NaturalSizeOnly(displayMode);
     switch (command) {
     case kZoomCommand50:
         return interlace ? ZoomRequest{} : FixedSize(command, 6, 1, 2, kZoomItem50);
@@ -88,7 +84,7 @@ ZoomRequest ZoomForWheel(uint16_t wheelHigh, int32_t displayMode, int32_t step) 
     } else if (wheelHigh > 1000) {
         step = std::max(step - 1, kZoomMinStep);
     }
-    if (displayMode == kInterlaceMode) step = kZoomNatural;
+    if (NaturalSizeOnly(displayMode)) step = kZoomNatural;
     return Ratio(step, step, kZoomNatural, step, kZoomNatural, 1);
 }
 
@@ -113,9 +109,8 @@ ZoomRequest ApplyZoomWheel(uint16_t wheelHigh) {
 }
 
 bool LayoutPercentagesFor(int32_t layout, LayoutPct* out) {
-    static const LayoutPct kPct[kLayoutCount] = {{25, 100}, {50, 50}, {50, 50}, {50, 47}, {50, 50}, {50, 100}};
     if (!IsValidLayout(layout)) return false;
-    *out = kPct[layout];
+    *out = LayoutFactsOf(layout).percent;
     return true;
 }
 
@@ -131,37 +126,47 @@ VideoCrop CropForDisplayMode(int32_t mode, int32_t L, int32_t X, int32_t Y, int3
     VideoCrop c;
     c.width = w;
     c.height = h;
+    const DisplayModeFacts& m = DisplayModeFactsOf(mode);
+    // Unknown codes: below 0 read as a full-size layout, above 5 as a
+    // half-height one.
+    const LayoutFacts& f = LayoutFactsOf(IsValidLayout(L) ? L
+                                         : L < 0          ? CodeOf(StereoInputLayout::SideBySideFull)
+                                                          : CodeOf(StereoInputLayout::OverUnderHalf));
+    // Half-width views: the composed views take half the width they show at.
+    const bool halfWidth = f.squeezed && f.regions == ViewRegions::Halves;
+    const int32_t oneViewSource = halfWidth ? ScaleTruncated(X, w, 200) : ScaleTruncated(X, w, 100);
+    const int32_t twoViewSource = halfWidth ? ScaleTruncated(X, w, 100) : ScaleTruncated(2 * int64_t{X}, w, 100);
     // Interlace and 3D LCD keep whole line pairs of the source.
     auto lineExactHeight = [&]() {
-        if (L < 2 || L == kSideBySideHalf) return ScaleTruncated(Y, h, 100);
-        if (L == kOverUnder475) return h;
+        if (!f.squeezed || f.regions == ViewRegions::Halves) return ScaleTruncated(Y, h, 100);
+        // The 47.5 % layout's interlace fills the frame, its middle band
+        // doubled; twice Y (47) would fall short of it.
+        if (f.bandPercent != 100) return h;
         return ScaleTruncated(2 * int64_t{Y}, h, 100);
     };
-    const bool oneViewRow = (mode >= 2 && mode <= 6) || mode == 10 || (platformFullScreen && mode == kShutterMode);
-    if (mode == 0) {
+    const bool oneViewRow =
+        m.oneViewWide || (platformFullScreen && mode == CodeOf(StereoDisplayMode::ShutterGlasses));
+    if (mode == CodeOf(StereoDisplayMode::AsSource)) {
         c.setSource = true;
         c.sourceWidth = w / 2;
         c.sourceHeight = h;
         c.width = w / 2;
-    } else if (IsDoubleWide(mode)) {
+    } else if (m.doubleWide) {
         c.setSource = true;
-        c.sourceWidth = L == kSideBySideHalf ? ScaleTruncated(X, w, 100) : ScaleTruncated(2 * int64_t{X}, w, 100);
+        c.sourceWidth = twoViewSource;
         c.sourceHeight = ScaleTruncated(Y, h, 100);
         c.width = ScaleTruncated(2 * int64_t{X}, w, 100);
-        if (L < 2) c.height = ScaleTruncated(Y, h, 100);
+        if (!f.squeezed) c.height = ScaleTruncated(Y, h, 100);
     } else if (oneViewRow) {
         c.setSource = true;
-        c.sourceWidth = L == kSideBySideHalf ? ScaleTruncated(X, w, 200) : ScaleTruncated(X, w, 100);
+        c.sourceWidth = oneViewSource;
         c.sourceHeight = ScaleTruncated(Y, h, 100);
         c.width = ScaleTruncated(X, w, 100);
-        if (L < 2) c.height = ScaleTruncated(Y, h, 100);
-    } else if (mode == kInterlaceMode || mode == kLcdMode) {
+        if (!f.squeezed) c.height = ScaleTruncated(Y, h, 100);
+    } else if (m.interleave != Interleave::None) {
         c.setSource = true;
-        if (mode == kInterlaceMode) {
-            c.sourceWidth = L == kSideBySideHalf ? ScaleTruncated(X, w, 200) : ScaleTruncated(X, w, 100);
-        } else {
-            c.sourceWidth = L == kSideBySideHalf ? ScaleTruncated(X, w, 100) : ScaleTruncated(2 * int64_t{X}, w, 100);
-        }
+        // Interlaced rows hold one view's width; 3D LCD columns both views'.
+        c.sourceWidth = m.interleave == Interleave::Rows ? oneViewSource : twoViewSource;
         c.sourceHeight = lineExactHeight();
         c.width = ScaleTruncated(X, w, 100);
         c.height = c.sourceHeight;
@@ -186,9 +191,11 @@ int32_t ZoomDimension(int32_t value, int32_t multiplier, int32_t divisor) {
 ScreenRect FullScreenDestination(int32_t mode, int32_t width, int32_t height, int32_t aspect43, int32_t screenWidth,
                                  int32_t screenHeight) {
     ScreenRect r;
-    if (mode == kInterlaceMode || mode == kLcdMode) {
-        // Scaling would break the line (or column) pattern.
-        r.width = (mode == kInterlaceMode && aspect43 == 1) ? ScaleTruncated(4, height, 3) : width;
+    const Interleave interleave = DisplayModeFactsOf(mode).interleave;
+    if (interleave != Interleave::None) {
+        // Scaling would break the line (or column) pattern; whole lines may
+        // still be stretched to 4:3.
+        r.width = (interleave == Interleave::Rows && aspect43 == 1) ? ScaleTruncated(4, height, 3) : width;
         r.height = height;
     } else {
         if (aspect43 == 1) ApplyAspect43(mode, &width, &height);
@@ -227,7 +234,8 @@ WindowSpan FullScreenWindowSpan(int32_t dualMonitor, int32_t mode, int32_t scree
     WindowSpan s{0, screenWidth};
     if (dualMonitor != 0) {
         if (dualMonitor == 2) s.x = -screenWidth;
-        if (mode == 0 || IsDoubleWide(mode)) s.width = ScaleTruncated(screenWidth, 2, 1);
+        if (mode == CodeOf(StereoDisplayMode::AsSource) || IsDoubleWide(mode))
+            s.width = ScaleTruncated(screenWidth, 2, 1);
     }
     return s;
 }

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "composition/stereo_formats.h"
+
 // Size and zoom commands.
 constexpr int kZoomCommand50 = 3005;
 constexpr int kZoomCommand75 = 3006;
@@ -68,10 +70,7 @@ ZoomRequest ApplyZoomWheel(uint16_t wheelHigh);
 
 // Share of one view in the composed frame, in percent of its width and
 // height (g_nLayoutPctX, g_nLayoutPctY), by input layout.
-struct LayoutPct {
-    int32_t x;
-    int32_t y;
-};
+using LayoutPct = LayoutPercent;
 constexpr LayoutPct kLayoutPctBeforeMovie{25, 100};
 // False (and *out untouched) for an unknown layout code.
 bool LayoutPercentagesFor(int32_t layout, LayoutPct* out);

@@ -3,9 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "composition/stereo_formats.h"
 #include "graphs/playback_graph.h"
 #include "core/app_state.h"
 #include "shell/main_title.h"
+
+namespace {
+
+bool InModes(int32_t mode, StereoDisplayMode first, StereoDisplayMode last) {
+    return mode >= CodeOf(first) && mode <= CodeOf(last);
+}
+
+}  // namespace
 
 CommandRoute RouteWhileOwnFullScreen(int id) {
     CommandRoute r;
@@ -70,7 +79,10 @@ int StepFramesForCommand(int id) {
     return 0;
 }
 
-bool IsDisplayFormatCommand(int id) { return (id >= 3024 && id <= 3031) || (id >= 3034 && id <= 3037); }
+bool IsDisplayFormatCommand(int id) {
+    const int32_t mode = DisplayModeFromCommand(id);
+    return IsValidDisplayMode(mode) && !DisplayModeFactsOf(mode).opensPresenter;
+}
 bool IsLayoutCommand(int id) { return id >= 3100 && id <= 3105; }
 bool IsHistoryCommand(int id) { return id >= 2120 && id <= 2124; }
 
@@ -90,7 +102,10 @@ bool ChoosesModeOnly(const char* currentFile, int32_t sourceKind) {
            sourceKind == static_cast<int32_t>(SourceKind::MovieFile);
 }
 
-int32_t DisplayModeAfterOwnFullScreen(int32_t presenterMode) { return presenterMode == 8 ? 1 : presenterMode; }
+int32_t DisplayModeAfterOwnFullScreen(int32_t presenterMode) {
+    return presenterMode == CodeOf(StereoDisplayMode::Sharp3dLcd) ? CodeOf(StereoDisplayMode::SideBySide)
+                                                                   : presenterMode;
+}
 
 const char* DropdownMenuName(int command) {
     switch (command) {
@@ -109,11 +124,15 @@ int DropdownCheckedItem(int command, int32_t displayMode, int32_t zoomItem) {
         return zoomItem >= 1 && zoomItem <= 5 ? kZoomItems[zoomItem - 1] : 0;
     }
     case 3025:
-        return displayMode == 1 || (displayMode >= 11 && displayMode <= 13) ? 3024 + displayMode : 0;
+        return DisplayModeFactsOf(displayMode).doubleWide ? CommandFromDisplayMode(displayMode) : 0;
     case 3026:
-        return displayMode >= 2 && displayMode <= 4 ? 3024 + displayMode : 0;
+        return InModes(displayMode, StereoDisplayMode::AnaglyphRedCyan, StereoDisplayMode::AnaglyphRedBlue)
+                   ? CommandFromDisplayMode(displayMode)
+                   : 0;
     case 3029:
-        return displayMode == 5 || displayMode == 6 ? 3024 + displayMode : 0;
+        return InModes(displayMode, StereoDisplayMode::AnaglyphColor, StereoDisplayMode::AnaglyphColorRedFix)
+                   ? CommandFromDisplayMode(displayMode)
+                   : 0;
     default:
         return 0;
     }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "composition/stereo_formats.h"
 #include "graphs/playback_graph.h"
 #include "shell/graph_platform_win32.h"
 #include "resources/resource.h"
@@ -144,19 +145,19 @@ bool OpenClip() {
         return false;
     }
 
-    if (g_nDisplayMode == 9) {
+    if (g_nDisplayMode == CodeOf(StereoDisplayMode::ShutterGlasses)) {
         if (!ShutterDriverReady()) return false;
         g_nSavedState = g_Settings.nAutostart ? PlayState::Running : PlayState::Paused;
         // The window the setting chooses, when this build has it; the file
         // goes into the history either way, as after a shutter-glasses session.
-        g_nPresenterMode = 9;
+        g_nPresenterMode = CodeOf(StereoDisplayMode::ShutterGlasses);
         RunPresenter(ShutterPresenterFor(ShutterDriverSetting()), path);
         AddCurrentToHistory();
         return false;  // the movie was shown (or not) outside the main window
     }
 
-    if (g_nDisplayMode == 8) {
-        g_nPresenterMode = 8;
+    if (g_nDisplayMode == CodeOf(StereoDisplayMode::Sharp3dLcd)) {
+        g_nPresenterMode = CodeOf(StereoDisplayMode::Sharp3dLcd);
         RunPresenter(PresenterId::Gdi, path);
         AddCurrentToHistory();
         return false;

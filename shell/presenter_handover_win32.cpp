@@ -9,6 +9,7 @@
 
 #include <cstring>
 
+#include "composition/stereo_formats.h"
 #include "graphs/playback_graph.h"
 #include "shell/graph_platform_win32.h"
 #include "resources/resource.h"
@@ -81,7 +82,7 @@ void RunPresenterHandOver(int command) {
     const bool ownFullScreen = IsOwnFullScreenCommand(command);
     PresenterId presenter = PresenterId::Gdi;
     if (ownFullScreen) {
-        if (g_nDisplayMode == 9) {
+        if (g_nDisplayMode == CodeOf(StereoDisplayMode::ShutterGlasses)) {
             // Shutter glasses show in the platform's own full-screen mode.
             g_nDualMonitor = 0;
             ToggleFullScreen();
@@ -94,12 +95,12 @@ void RunPresenterHandOver(int command) {
         }
         g_nPresenterMode = g_nDisplayMode;
     } else if (command == IDM_DISPLAY_SHARP_3D_LCD) {
-        g_nPresenterMode = 8;
+        g_nPresenterMode = CodeOf(StereoDisplayMode::Sharp3dLcd);
     } else if (command == IDM_DISPLAY_SHUTTER_GLASSES) {
         // Checked before anything closes: the movie stays as it is.
         if (!ShutterDriverReady()) return;
         presenter = ShutterPresenterFor(ShutterDriverSetting());
-        g_nPresenterMode = 9;
+        g_nPresenterMode = CodeOf(StereoDisplayMode::ShutterGlasses);
     } else {
         return;
     }

@@ -22,43 +22,27 @@ constexpr int64_t kLargestSide = INT32_MAX / 8;
 ComposedViews ComposedViewsFor(int32_t layout, int32_t w, int32_t h, bool swap) {
     ComposedViews v;
     if (!IsValidLayout(layout) || w <= 0 || h <= 0) return v;
-    switch (static_cast<StereoInputLayout>(layout)) {
-    case StereoInputLayout::SideBySideFull:
-    case StereoInputLayout::SideBySideHalf:
+    const LayoutFacts& f = LayoutFactsOf(layout);
+    const ShownSize shown = ShownViewSize(f, w, h);
+    v.basisWidth = shown.width;
+    v.basisHeight = shown.height;
+    if (f.regions == ViewRegions::Halves) {
         // View A is the right half. Its offset is a whole number of pixels,
         // so an odd width never shifts the colour bytes.
         v.width = w / 2;
         v.rows = h;
         v.offsetA = kBpp * (w / 2);
         v.interlaceSpan = 2 * h;
-        v.basisWidth = layout == static_cast<int32_t>(StereoInputLayout::SideBySideFull) ? w / 2 : w;
-        v.basisHeight = h;
-        break;
-    case StereoInputLayout::OverUnderFull:
-    case StereoInputLayout::OverUnderHalf:
-    case StereoInputLayout::Interlaced:
-        // View A is the upper half; the grab renderer has already gathered
-        // an interlaced frame's lines into two halves.
+    } else {
+        // View A is the upper part; the grab renderer has already gathered
+        // an interlaced frame's lines into two halves. A band between the
+        // parts (5 % in the 47.5 % layout) is never shown.
         v.width = w;
-        v.rows = h / 2;
+        v.rows = BandRows(f, h);
         v.rowA = h - v.rows;
-        v.interlaceRowA = h / 2;
-        v.interlaceSpan = h;
-        v.basisWidth = w;
-        v.basisHeight = layout == static_cast<int32_t>(StereoInputLayout::OverUnderFull) ? h / 2 : h;
-        break;
-    case StereoInputLayout::OverUnder475: {
-        // Two parts of 47.5 % each; the 5 % band between them is never shown.
-        const int32_t e = 95 * h / 200;
-        v.width = w;
-        v.rows = e;
-        v.rowA = h - e;
-        v.interlaceRowA = 105 * h / 200;
-        v.interlaceSpan = 2 * e;
-        v.basisWidth = w;
-        v.basisHeight = h;
-        break;
-    }
+        v.interlaceRowA = ScaleTruncated(200 - f.bandPercent, h, 200);
+        // The parts' rows without the band; all h rows where they meet.
+        v.interlaceSpan = f.bandPercent == 100 ? h : 2 * v.rows;
     }
     if (swap) {
         std::swap(v.offsetA, v.offsetB);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "composition/pixel_kernels.h"
+#include "composition/stereo_formats.h"
 #include "presentation/gdi/composed_geometry.h"
 #include "presentation/gdi/gdi_screen.h"
 #include "presentation/grabbed_frame.h"
@@ -85,8 +86,9 @@ void DrawAnaglyph() {
            const ComposedDraw&) {
             // A mode changed half-way through reaches the next frame's draw.
             const int32_t mode = g_GdiScreen.displayMode.load();
-            if (mode < 2 || mode > 6) return false;
-            ComposeAnaglyphRows(picture, stride, frame, views, ActiveKernels().rgbAnaglyph[mode - 2]);
+            if (DisplayModeFactsOf(mode).gdiDraw != GdiDraw::Anaglyph) return false;
+            const int32_t kernel = mode - CodeOf(StereoDisplayMode::AnaglyphRedCyan);
+            ComposeAnaglyphRows(picture, stride, frame, views, ActiveKernels().rgbAnaglyph[kernel]);
             return true;
         },
         NothingAfter);

@@ -8,17 +8,9 @@
 
 namespace {
 
-// The views of a frame of size w x h: view width and height (eW x eH of
-// the side-by-side draw) by layout; unknown codes are read as side by side.
-void ViewSize(int32_t layout, int32_t w, int32_t h, int32_t* vw, int32_t* vh) {
-    switch (layout) {
-    case 1: *vw = w; *vh = h / 2; break;
-    case 2:
-    case 3:
-    case 4:
-    case 5: *vw = w; *vh = h; break;
-    default: *vw = w / 2; *vh = h; break;
-    }
+// Unknown layout codes are read as side by side.
+const LayoutFacts& FactsOrSideBySide(int32_t layout) {
+    return LayoutFactsOf(IsValidLayout(layout) ? layout : CodeOf(StereoInputLayout::SideBySideFull));
 }
 
 // A whole picture of basis bw x bh at `zoom` (0: fitted to the window),
@@ -36,44 +28,32 @@ void PlaceCentred(PictureDraw* d, int32_t bw, int32_t bh, int32_t zoom, int32_t 
 int32_t BottomUpY(const SourceRect& r, int32_t pictureHeight) { return pictureHeight - r.y - r.height; }
 
 GdiDraw DrawForDisplayMode(int32_t* mode) {
-    switch (*mode) {
-    case 0: return GdiDraw::AsSource;
-    case 10: return GdiDraw::OneSide;
-    case 1:
-    case 11:
-    case 12:
-    case 13: return GdiDraw::SideBySide;
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case 6: return GdiDraw::Anaglyph;
-    case 7: return GdiDraw::Interlace;
-    case 8: return GdiDraw::SharpLcd;
-    default: *mode = 1; return GdiDraw::SideBySide;
-    }
+    const DisplayModeFacts& facts = DisplayModeFactsOf(*mode);
+    if (!facts.gdiOwnDraw) *mode = CodeOf(StereoDisplayMode::SideBySide);
+    return facts.gdiDraw;
 }
 
 int32_t ModifiersAfterShiftDown(int32_t modifiers) { return modifiers == 2 ? 3 : 1; }
 int32_t ModifiersAfterCtrlDown(int32_t modifiers) { return modifiers == 1 ? 3 : 2; }
 
 int32_t ModeAfterFunctionKey(int fKey, int32_t modifiers, int32_t mode) {
+    using M = StereoDisplayMode;
     switch (fKey) {
-    case 4: return modifiers == 0 ? 7 : 8;
-    case 5: return 0;
+    case 4: return CodeOf(modifiers == 0 ? M::LineInterlace : M::Sharp3dLcd);
+    case 5: return CodeOf(M::AsSource);
     case 6: {
-        static const int32_t modes[] = {2, 3, 4};
-        return modifiers >= 0 && modifiers <= 2 ? modes[modifiers] : mode;
+        static const M modes[] = {M::AnaglyphRedCyan, M::AnaglyphRedGreen, M::AnaglyphRedBlue};
+        return modifiers >= 0 && modifiers <= 2 ? CodeOf(modes[modifiers]) : mode;
     }
     case 7:
-        if (modifiers == 0) return 5;
-        if (modifiers == 1 || modifiers == 2) return 6;
+        if (modifiers == 0) return CodeOf(M::AnaglyphColor);
+        if (modifiers == 1 || modifiers == 2) return CodeOf(M::AnaglyphColorRedFix);
         return mode;
     case 9: {
-        static const int32_t modes[] = {1, 11, 12, 13};
-        return modifiers >= 0 && modifiers <= 3 ? modes[modifiers] : mode;
+        static const M modes[] = {M::SideBySide, M::MirrorLeft, M::MirrorRight, M::MirrorBoth};
+        return modifiers >= 0 && modifiers <= 3 ? CodeOf(modes[modifiers]) : mode;
     }
-    case 11: return 10;
+    case 11: return CodeOf(M::OneSide);
     default: return mode;
     }
 }
@@ -106,36 +86,16 @@ PictureDraw OneSideDraw(int32_t layout, int32_t swap, int32_t w, int32_t h, int3
                         int32_t windowWidth, int32_t screenHeight) {
     PictureDraw d;
     if (w <= 0 || h <= 0) return d;
-    int32_t bw = 0, bh = 0;
-    const int32_t e = ScaleTruncated(95, h, 200);
-    switch (layout) {
-    case 1:  // over/under 100 %: the view at its own size
-        d.source = swap ? SourceRect{0, h - h / 2, w, h / 2} : SourceRect{0, 0, w, h / 2};
-        bw = w;
-        bh = h / 2;
-        break;
-    case 2:
-    case 4:  // half-height views shown at full height
-        d.source = swap ? SourceRect{0, h - h / 2, w, h / 2} : SourceRect{0, 0, w, h / 2};
-        bw = w;
-        bh = h;
-        break;
-    case 3:
-        d.source = swap ? SourceRect{0, h - e, w, e} : SourceRect{0, 0, w, e};
-        bw = w;
-        bh = h;
-        break;
-    case 5:  // half-width views shown at full width
+    const LayoutFacts& f = FactsOrSideBySide(layout);
+    if (f.regions == ViewRegions::Halves) {
         d.source = swap ? SourceRect{w / 2, 0, w / 2, h} : SourceRect{0, 0, w / 2, h};
-        bw = w;
-        bh = h;
-        break;
-    default:
-        d.source = swap ? SourceRect{w / 2, 0, w / 2, h} : SourceRect{0, 0, w / 2, h};
-        bw = w / 2;
-        bh = h;
-        break;
+    } else {
+        // The second view ends at the frame's last row.
+        const int32_t rows = BandRows(f, h);
+        d.source = swap ? SourceRect{0, h - rows, w, rows} : SourceRect{0, 0, w, rows};
     }
+    const ShownSize shown = ShownViewSize(f, w, h);
+    int32_t bw = shown.width, bh = shown.height;
     // The fit is taken on the basis as it will be drawn: fitting first and
     // widening afterwards made a fitted picture spill over the screen.
     if (aspect43) AdjustBasisTo43(&bw, &bh);
@@ -149,8 +109,10 @@ SideBySideDraw SideBySideGeometry(int32_t mode, int32_t layout, int32_t swap, in
     SideBySideDraw d;
     if (w <= 0 || h <= 0 || screenHeight <= 0) return d;
     const int32_t halfW = windowWidth / 2;
-    int32_t eW = 0, eH = 0;
-    ViewSize(layout, w, h, &eW, &eH);
+    const LayoutFacts& f = FactsOrSideBySide(layout);
+    const ShownSize shown = ShownViewSize(f, w, h);
+    int32_t eW = shown.width;
+    const int32_t eH = shown.height;
     // As for one view: the 4:3 width is settled before the fit, so that the
     // fitted views stay inside their halves.
     if (aspect43) eW = ScaleTruncated(4, eH, 3);
@@ -187,31 +149,22 @@ SideBySideDraw SideBySideGeometry(int32_t mode, int32_t layout, int32_t swap, in
     }
 
     SourceRect a, b;
-    switch (layout) {
-    case 1:
-    case 4:
-        a = {0, 0, w, h / 2};
-        b = {0, h / 2, w, h / 2};
-        break;
-    case 2:
+    if (f.regions == ViewRegions::Halves) {
+        a = {0, 0, w / 2, h};
+        b = {w / 2, 0, w / 2, h};
+    } else if (layout == CodeOf(StereoInputLayout::OverUnderHalf)) {
         a = {0, 0, w, h};
         b = {0, h, w, h};
         d.doubled = true;
-        break;
-    case 3: {
-        const int32_t e = ScaleTruncated(95, h, 200);
-        a = {0, 0, w, e};
-        b = {0, ScaleTruncated(105, h, 200), w, e};
-        break;
-    }
-    default:
-        a = {0, 0, w / 2, h};
-        b = {w / 2, 0, w / 2, h};
-        break;
+    } else {
+        // The second view starts below the first and the band between them.
+        const int32_t rows = BandRows(f, h);
+        a = {0, 0, w, rows};
+        b = {0, ScaleTruncated(200 - f.bandPercent, h, 200), w, rows};
     }
     d.left = swap ? b : a;
     d.right = swap ? a : b;
-    d.mirrorLeft = mode == 11 || mode == 13;
-    d.mirrorRight = mode == 12 || mode == 13;
+    d.mirrorLeft = DisplayModeFactsOf(mode).mirrorLeft;
+    d.mirrorRight = DisplayModeFactsOf(mode).mirrorRight;
     return d;
 }

@@ -7,6 +7,8 @@
 #pragma once
 #include <cstdint>
 
+#include "composition/stereo_formats.h"
+
 // A rectangle of the frame, origin at the picture's top-left corner.
 struct SourceRect {
     int32_t x = 0;
@@ -20,8 +22,6 @@ struct SourceRect {
 int32_t BottomUpY(const SourceRect& r, int32_t pictureHeight);
 
 // ------------------------------------------------------------ display modes
-
-enum class GdiDraw { AsSource, OneSide, SideBySide, Anaglyph, Interlace, SharpLcd };
 
 // The draw for a display mode. Shutter glasses (9) and unknown codes have
 // no draw of their own here: they become side by side, and *mode is set to

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "composition/stereo_formats.h"
 #include "resources/resource.h"
 #include "shell/dialogs/dialog_items_win32.h"
 #include "shell/player_win32.h"
@@ -20,9 +21,7 @@ constexpr int kMonitorRadios[] = {IDC_MONITOR_SINGLE, IDC_MONITOR_DUAL_R, IDC_MO
 // The hint names the keys of the full-screen presenters that open by
 // themselves.
 void ShowFullScreenHint(HWND dialog) {
-    const int mode = g_nDisplayMode.load();
-    ShowItem(dialog, IDC_FULLSCREEN_HINT,
-             mode == IDC_DISPLAY_SHARP_3D_LCD - IDC_DISPLAY_FIRST || mode == IDC_DISPLAY_SHUTTER_GLASSES - IDC_DISPLAY_FIRST);
+    ShowItem(dialog, IDC_FULLSCREEN_HINT, DisplayModeFactsOf(g_nDisplayMode.load()).opensPresenter);
 }
 
 void ShowMonitorRadios(HWND dialog, bool show) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "composition/compose.h"
 #include "composition/stereo_formats.h"
+#include "presentation/zoom.h"
 
 namespace {
 
@@ -57,6 +59,42 @@ TEST(ViewRegions, DivideTheFrame) {
         EXPECT_EQ(v.bandRows, c.bandRows) << c.layout << " " << c.width << "x" << c.height;
         EXPECT_EQ(v.rowPairs, c.rowPairs) << c.layout << " " << c.width << "x" << c.height;
     }
+}
+
+// The window crops the composed frame by the layout percentages and the
+// double-wide flag; the compositors write their area by the view regions
+// and band percent. The crop must show the composed picture from its top
+// row: all of its width, and its rows less what a whole percentage loses
+// (47 for the 47.5 % layout), never rows the compositor left unwritten.
+TEST(StereoFacts, WindowCropShowsWhatTheCompositorWrote) {
+    // Not 576 rows or others whose 95 % is odd: there the RGB interlace of
+    // the 47.5 % layout stops one row below the top, which the crop shows.
+    const int32_t sizes[][2] = {{640, 480}, {1280, 720}, {1920, 1080}};
+    for (PixelFormatCode format : {PixelFormatCode::Rgb24, PixelFormatCode::Yuy2})
+        for (int32_t mode = 0; mode < kDisplayModeCount; ++mode) {
+            // A mode the main window cannot compose goes to a presenter.
+            EXPECT_NE(HasCompositor(mode), DisplayModeFactsOf(mode).opensPresenter) << "mode " << mode;
+            if (!HasCompositor(mode)) continue;
+            for (int32_t layout = 0; layout < kLayoutCount; ++layout)
+                for (const auto& size : sizes) {
+                    const int32_t W = size[0], H = size[1];
+                    SCOPED_TRACE(testing::Message() << "format " << static_cast<int>(format) << " mode " << mode
+                                                    << " layout " << layout << " " << W << "x" << H);
+                    const ComposedArea area = ComposedAreaOf(format, mode, layout, W, H);
+                    const LayoutPercent pct = LayoutPercentages(layout);
+                    // The filter's output is twice as wide as its input.
+                    const VideoCrop crop = CropForDisplayMode(mode, layout, pct.x, pct.y, 2 * W, H, false);
+                    ASSERT_TRUE(crop.setSource);
+                    EXPECT_EQ(crop.sourceWidth * BytesPerPixel(format), area.rowBytes);
+                    // RGB rows are bottom-up: the picture's top is the buffer's last row.
+                    if (format == PixelFormatCode::Rgb24)
+                        EXPECT_EQ(area.firstRow + area.rowCount, H);
+                    else
+                        EXPECT_EQ(area.firstRow, 0);
+                    EXPECT_LE(crop.sourceHeight, area.rowCount);
+                    EXPECT_GE(crop.sourceHeight, area.rowCount - H / 100);
+                }
+        }
 }
 
 }  // namespace
