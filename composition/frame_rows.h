@@ -1,4 +1,4 @@
-// Row addressing shared by the two compositor families.
+// Row addressing and row writers for the compositor shapes.
 #pragma once
 #include <cstring>
 
