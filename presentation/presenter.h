@@ -28,7 +28,8 @@ enum class PresenterId : int32_t {
 
 struct FullScreenPresenter {
     PresenterId id;
-    // The window class the shell registers for it, with its procedure.
+    // The window class the shell registers for it, with its procedure;
+    // null: the presenter registers its own class when it starts.
     const char* windowClass;
     PresenterWindowProc windowProc;
     const char* cursor;    // the program's cursor resource; null: the arrow

@@ -346,6 +346,8 @@ bool RegisterPlayerClasses(HINSTANCE instance) {
     const FullScreenPresenter* const* presenters = AllPresenters(&count);
     for (int32_t i = 0; i < count; ++i) {
         const FullScreenPresenter& p = *presenters[i];
+        // Windows that register their own class when they start.
+        if (!p.windowClass) continue;
         WNDCLASSA wc{};
         wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
         wc.lpfnWndProc = p.windowProc;
