@@ -80,6 +80,16 @@ bool RunPresenter(PresenterId id, const char* path);
 // installed; checked before anything is closed.
 bool ShutterDriverReady();
 
+// ------------------------------------------------------- driver_registry_win32.cpp
+// Whether the WinX3D driver's key is installed.
+bool W3dDriverPresent();
+// The nVidia driver's OpenGL stereo switch (4 bytes) and its consumer
+// stereo switches; each changes only values the driver already has.
+void SetOglStereoSupport(const BYTE value[4]);
+void SetNvidiaStereo(DWORD value);
+// Both switches as shutter driver `shutterDriver` ("nVidia" 0 ... 2) needs.
+void SetDriverSwitchesFor(int shutterDriver);
+
 // ------------------------------------------------------------ seek_bar_win32.cpp
 // The modeless seek bar "AVIPLAY" owned by `owner`, with its tooltips and
 // the thread hook that feeds them.

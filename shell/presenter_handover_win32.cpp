@@ -28,14 +28,6 @@ bool IsOwnFullScreenCommand(int command) {
            command == IDM_DUAL_FULLSCREEN_RIGHT;
 }
 
-// The WinX3D driver leaves its key under the machine root when installed.
-bool W3dDriverPresent() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\W3D", 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
 // Waits without blocking the thread's windows: messages keep flowing.
 void PumpingWait(DWORD milliseconds) {
     const DWORD start = GetTickCount();

@@ -21,4 +21,4 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-void ShowAboutDialog(HWND owner) { DialogBoxParamA(ResourceModule(), "ABOUT", owner, AboutProc, 0); }
+void ShowAboutDialog(HWND owner) { DialogBoxParamA(ResourceInstance(), "ABOUT", owner, AboutProc, 0); }

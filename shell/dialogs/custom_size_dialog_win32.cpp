@@ -59,5 +59,5 @@ INT_PTR CALLBACK CustomSizeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 bool ShowCustomSizeDialog(HWND owner) {
-    return DialogBoxParamA(ResourceModule(), "CUSTSIZE", owner, CustomSizeProc, 0) == 1;
+    return DialogBoxParamA(ResourceInstance(), "CUSTSIZE", owner, CustomSizeProc, 0) == 1;
 }

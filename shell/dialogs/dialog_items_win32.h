@@ -4,10 +4,6 @@
 
 #include "shell/player_win32.h"
 
-// The module with the dialog templates: the player's, or the running
-// executable's when the shell has not set it (the tests).
-inline HINSTANCE ResourceModule() { return g_hInst ? g_hInst : GetModuleHandleA(nullptr); }
-
 inline bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
 inline void ShowItem(HWND dialog, int id, bool show) {

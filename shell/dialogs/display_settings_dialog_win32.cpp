@@ -119,5 +119,5 @@ INT_PTR CALLBACK DisplaySettingsProc(HWND dialog, UINT message, WPARAM wParam, L
 }  // namespace
 
 void ShowDisplaySettingsDialog(HWND owner) {
-    DialogBoxParamA(ResourceModule(), "FSET", owner, DisplaySettingsProc, 0);
+    DialogBoxParamA(ResourceInstance(), "FSET", owner, DisplaySettingsProc, 0);
 }

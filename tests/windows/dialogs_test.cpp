@@ -269,6 +269,185 @@ TEST_F(Dialogs, DisplaySettingsGroupTitleFits) {
     script.Run([] { ShowDisplaySettingsDialog(nullptr); });
 }
 
+// -------------------------------------------------------------------- W3D
+
+// The nVidia driver's switches as a machine with that driver has them, in
+// the test's own registry.
+constexpr const char* kStereo3dKey = "SOFTWARE\\NVIDIA Corporation\\Global\\Stereo3D";
+
+// The nVidia device key in the control set the registry says runs now.
+std::string NvDeviceKey() {
+    DWORD current = 0, size = sizeof current;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "SYSTEM\\Select", "Current", RRF_RT_REG_DWORD, nullptr, &current, &size) !=
+        ERROR_SUCCESS) {
+        current = 1;
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SYSTEM\\Select", "Current", REG_DWORD, &current, sizeof current);
+    }
+    char path[80];
+    std::snprintf(path, sizeof path, "SYSTEM\\ControlSet%03lu\\Services\\nv", static_cast<unsigned long>(current));
+    return std::string(path) + "\\Device0";
+}
+
+DWORD MachineNumber(const char* path, const char* name) {
+    DWORD value = 0xdeadbeef, size = sizeof value;
+    RegGetValueA(HKEY_LOCAL_MACHINE, path, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+std::string MachineBytes(const char* path, const char* name) {
+    BYTE bytes[16] = {};
+    DWORD size = sizeof bytes;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, path, name, RRF_RT_REG_BINARY, nullptr, bytes, &size) != ERROR_SUCCESS)
+        return "<absent>";
+    std::string text;
+    for (DWORD i = 0; i < size; ++i) text += std::to_string(bytes[i]) + (i + 1 < size ? "," : "");
+    return text;
+}
+
+void PutMachineNumber(const char* path, const char* name, DWORD value) {
+    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, path, name, REG_DWORD, &value, sizeof value), ERROR_SUCCESS);
+}
+
+void RemoveNvidiaKeys() {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\NVIDIA Corporation");
+    const std::string device = NvDeviceKey();
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, device.substr(0, device.rfind('\\')).c_str());
+}
+
+void ChooseFromList(HWND dialog, int id, int index) {
+    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+const int kModeControls[] = {IDC_W3D_MODE_GROUP, IDC_W3D_SIZE_LIST, IDC_W3D_BPP_LIST};
+
+int ModeControlsShown(HWND d) {
+    int shown = 0;
+    for (int id : kModeControls) shown += Visible(d, id);
+    return shown;
+}
+
+TEST_F(Dialogs, ShutterSettingsStoreEachChoice) {
+    RemoveNvidiaKeys();
+    ModalScript script({
+        [&](HWND d) {
+            // A fresh start: the nVidia driver, 640 x 480 at 16 bits.
+            EXPECT_TRUE(Checked(d, IDC_DRIVER_NVIDIA));
+            EXPECT_EQ(ModeControlsShown(d), 3);
+            EXPECT_EQ(SendDlgItemMessageA(d, IDC_W3D_SIZE_LIST, CB_GETCOUNT, 0, 0), 5);
+            EXPECT_EQ(SendDlgItemMessageA(d, IDC_W3D_SIZE_LIST, CB_GETCURSEL, 0, 0), 0);
+            EXPECT_EQ(SendDlgItemMessageA(d, IDC_W3D_BPP_LIST, CB_GETCURSEL, 0, 0), 0);
+            EXPECT_FALSE(Visible(d, IDC_W3D_AUTO_REG_SET));
+
+            Click(d, IDC_DRIVER_OPENGL);
+            EXPECT_EQ(StoredSetting("nVidia"), "2");
+            EXPECT_EQ(ModeControlsShown(d), 0);
+            Click(d, IDC_DRIVER_WIN3D);
+            EXPECT_EQ(StoredSetting("nVidia"), "0");
+            EXPECT_EQ(ModeControlsShown(d), 3);
+
+            ChooseFromList(d, IDC_W3D_SIZE_LIST, 3);
+            EXPECT_EQ(StoredSetting("n3DSize"), "3");
+            EXPECT_EQ(W3dScreenWidth(g_Settings.n3DSize), 1280);
+            EXPECT_EQ(W3dScreenHeight(g_Settings.n3DSize), 1024);
+            ChooseFromList(d, IDC_W3D_BPP_LIST, 1);
+            EXPECT_EQ(StoredSetting("n3DBpp"), "1");
+            EXPECT_EQ(W3dBitDepth(g_Settings.n3DBpp), 32);
+
+            // Only a right-button double-click shows the hidden box.
+            SendMessageA(d, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+            EXPECT_FALSE(Visible(d, IDC_W3D_AUTO_REG_SET));
+            SendMessageA(d, WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(5, 5));
+            EXPECT_TRUE(Visible(d, IDC_W3D_AUTO_REG_SET));
+            EXPECT_FALSE(Checked(d, IDC_W3D_AUTO_REG_SET));
+            Click(d, IDC_W3D_AUTO_REG_SET);
+            EXPECT_EQ(StoredSetting("nAutoRegSet"), "123");
+            // Without the nVidia driver's keys the switches change nothing.
+            Click(d, IDC_DRIVER_OPENGL);
+            // Escape does not end it.
+            SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
+        },
+        [](HWND d) {
+            EXPECT_TRUE(IsWindowVisible(d));
+            SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+        },
+    });
+    script.Run([] { ShowShutterSettingsDialog(nullptr); });
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kStereo3dKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(g_Settings.nVidia, 2);
+
+    // Opened again: the box shows at once, checked, and the mode is hidden.
+    ModalScript again({[&](HWND d) {
+        EXPECT_TRUE(Checked(d, IDC_DRIVER_OPENGL));
+        EXPECT_EQ(ModeControlsShown(d), 0);
+        EXPECT_TRUE(Visible(d, IDC_W3D_AUTO_REG_SET));
+        EXPECT_TRUE(Checked(d, IDC_W3D_AUTO_REG_SET));
+        EXPECT_EQ(SendDlgItemMessageA(d, IDC_W3D_SIZE_LIST, CB_GETCURSEL, 0, 0), 3);
+        Click(d, IDC_W3D_AUTO_REG_SET);
+        EXPECT_EQ(StoredSetting("nAutoRegSet"), "0");
+        Click(d, IDOK);
+    }});
+    again.Run([] { ShowShutterSettingsDialog(nullptr); });
+}
+
+TEST_F(Dialogs, ShutterDriverChoiceSetsTheNvidiaSwitches) {
+    RemoveNvidiaKeys();
+    const std::string device = NvDeviceKey();
+    const char* nvDevice = device.c_str();
+    const BYTE off[4] = {0, 0, 0, 0};
+    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, nvDevice, "Ogl_EnableStereoSupport", REG_BINARY, off, 4),
+              ERROR_SUCCESS);
+    PutMachineNumber(kStereo3dKey, "StereoEnable", 1);
+    PutMachineNumber(kStereo3dKey, "StereoDefaultOn", 1);
+
+    struct Seen {
+        std::string ogl;
+        DWORD enable, defaultOn;
+    };
+    std::vector<Seen> seen;
+    const auto look = [&] {
+        seen.push_back({MachineBytes(nvDevice, "Ogl_EnableStereoSupport"),
+                        MachineNumber(kStereo3dKey, "StereoEnable"), MachineNumber(kStereo3dKey, "StereoDefaultOn")});
+    };
+    ModalScript script({[&](HWND d) {
+        // Switched off, a choice leaves the driver's values alone.
+        Click(d, IDC_DRIVER_OPENGL);
+        look();
+        SendMessageA(d, WM_RBUTTONDBLCLK, MK_RBUTTON, 0);
+        Click(d, IDC_W3D_AUTO_REG_SET);
+        Click(d, IDC_DRIVER_OPENGL);
+        look();
+        Click(d, IDC_DRIVER_WIN3D);
+        look();
+        Click(d, IDC_DRIVER_OPENGL);
+        Click(d, IDC_DRIVER_NVIDIA);
+        look();
+        Click(d, IDOK);
+    }});
+    script.Run([] { ShowShutterSettingsDialog(nullptr); });
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].ogl, "0,0,0,0");
+    EXPECT_EQ(seen[0].enable, 1u);
+    EXPECT_EQ(seen[1].ogl, "1,0,0,0");  // OpenGL: its stereo on, the consumer stereo off
+    EXPECT_EQ(seen[1].enable, 0u);
+    EXPECT_EQ(seen[1].defaultOn, 0u);
+    for (int i : {2, 3}) {
+        EXPECT_EQ(seen[i].ogl, "0,0,0,0") << i;
+        EXPECT_EQ(seen[i].enable, 1u) << i;
+        EXPECT_EQ(seen[i].defaultOn, 1u) << i;
+    }
+    // A driver without the switch does not get one.
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, nvDevice, "Ogl_EnableStereoSupport");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kStereo3dKey, "StereoEnable");
+    SetDriverSwitchesFor(2);
+    EXPECT_EQ(MachineBytes(nvDevice, "Ogl_EnableStereoSupport"), "<absent>");
+    EXPECT_EQ(MachineNumber(kStereo3dKey, "StereoEnable"), 0xdeadbeefu);
+    EXPECT_EQ(MachineNumber(kStereo3dKey, "StereoDefaultOn"), 1u);
+    RemoveNvidiaKeys();
+}
+
 // ------------------------------------------------------------------ FOPEN
 
 // The open dialog with the "FOPEN" template and its hook, cancelled or
