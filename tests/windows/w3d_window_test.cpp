@@ -440,6 +440,28 @@ TEST_F(W3dWindow, RefusedDepthClosesWithTheMessage) {
     EXPECT_EQ(FindWindowA("W3DWIN", nullptr), nullptr);
 }
 
+bool DisplayOffers(DWORD width, DWORD height) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    for (DWORD i = 0; EnumDisplaySettingsA(nullptr, i, &mode); ++i)
+        if (mode.dmPelsWidth == width && mode.dmPelsHeight == height) return true;
+    return false;
+}
+
+// A mode the display cannot take (a bare X server offers only its own
+// size) is said, not shown at the wrong size; the driver is let go.
+TEST_F(W3dWindow, ModeTheDisplayLacksClosesWithTheMessage) {
+    if (DisplayOffers(640, 480)) GTEST_SKIP() << "this display can take 640 x 480";
+    g_Settings.n3DSize = 0;  // 640 x 480
+    EXPECT_EQ(kWinX3dPresenter.run(GetModuleHandleA(nullptr), DUOSCOPE_TEST_MOVIE_RGB24_AVI), 1);
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0].text, LoadResString(IDS_CANNOT_SHOW));
+    const auto calls = standIn_.Calls();
+    EXPECT_TRUE(Only(calls, StandInCall::Start).empty()) << Show(calls);
+    EXPECT_EQ(calls.back().kind, StandInCall::Detached) << Show(calls);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+}
+
 // ------------------------------------------------- from the main window
 
 void DeleteSettingsKey() { RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath); }
