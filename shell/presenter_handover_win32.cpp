@@ -63,7 +63,9 @@ bool RunPresenter(PresenterId id, const char* path) {
 }
 
 bool ShutterDriverReady() {
-    if (ShutterDriverSetting() != 0 || W3dDriverPresent()) return true;
+    if (ShutterDriverSetting() != 0) return true;
+    // A key without a library that loads is no driver either.
+    if (W3dDriverPresent() && RunnablePresenter(PresenterId::WinX3d)) return true;
     ShowMessageBox(ghApp,
                    SystemCodePageText("WINx3Dドライバーが見つかりません。WinX3Dをセットアップしてから実行して下さい。").c_str(),
                    LoadResString(IDS_ERROR), MB_OK | MB_ICONEXCLAMATION);

@@ -6,6 +6,7 @@
 
 #include "composition/stereo_formats.h"
 #include "core/app_state.h"
+#include "presentation/winx3d/w3d_rules.h"
 
 PlayerSettings g_Settings;
 
@@ -227,17 +228,9 @@ bool StoreSetting(SettingsStore& store, const char* name) {
     return StoreSetting(store, name, g_Settings.*setting->number);
 }
 
-int32_t W3dScreenWidth(int32_t n3DSize) {
-    static const int32_t widths[] = {640, 800, 1024, 1280, 1600};
-    return n3DSize >= 0 && n3DSize < 5 ? widths[n3DSize] : 0;
-}
-
-int32_t W3dScreenHeight(int32_t n3DSize) {
-    static const int32_t heights[] = {480, 600, 768, 1024, 1200};
-    return n3DSize >= 0 && n3DSize < 5 ? heights[n3DSize] : 0;
-}
-
-int32_t W3dBitDepth(int32_t n3DBpp) { return n3DBpp == 0 ? 16 : n3DBpp == 1 ? 32 : 0; }
+int32_t W3dScreenWidth(int32_t n3DSize) { return W3dScreenModeOf(n3DSize, 0).width; }
+int32_t W3dScreenHeight(int32_t n3DSize) { return W3dScreenModeOf(n3DSize, 0).height; }
+int32_t W3dBitDepth(int32_t n3DBpp) { return W3dScreenModeOf(0, n3DBpp).depth; }
 
 int32_t EncodeHistoryType(const HistoryType& type) {
     return type.inputLayout + 100 * type.displayMode + 10000 * type.rgbMode + 100000 * type.fullScreen;
