@@ -153,6 +153,8 @@ bool OpenClip() {
         g_nPresenterMode = CodeOf(StereoDisplayMode::ShutterGlasses);
         RunPresenter(ShutterPresenterFor(ShutterDriverSetting()), path);
         AddCurrentToHistory();
+        // The window's graph shared the play state: nothing is open here.
+        CloseClip();
         return false;  // the movie was shown (or not) outside the main window
     }
 
@@ -160,6 +162,7 @@ bool OpenClip() {
         g_nPresenterMode = CodeOf(StereoDisplayMode::Sharp3dLcd);
         RunPresenter(PresenterId::Gdi, path);
         AddCurrentToHistory();
+        CloseClip();
         return false;
     }
 

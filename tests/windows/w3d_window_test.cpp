@@ -21,7 +21,12 @@
 #include <thread>
 #include <vector>
 
+#include <commdlg.h>
+#include <dlgs.h>
+
 #include "com_test_support.h"
+#include "modal_script.h"
+#include "stored_setting.h"
 #include "duoscope_test_media.h"
 #include "core/app_state.h"
 #include "graphs/playback_graph.h"
@@ -599,6 +604,64 @@ TEST_F(W3dHandOver, ClosesAndTheMovieComesBack) {
         if (!c.running) {
             EXPECT_NEAR(static_cast<double>(Position()), static_cast<double>(positionBefore), 1000000.0);
         }
+        for (const Box& b : g_boxes) ADD_FAILURE() << "box: " << b.text;
+        g_boxes.clear();
+    }
+}
+
+// The two other ways to shutter glasses: a movie opened from the command
+// line with the shell-open format 液晶メガネ, and one opened through the
+// open dialog with that format chosen there. Each shows the movie in the
+// window, which starts paused unless "nAutostart" says play, and leaves
+// the main window with nothing open and the movie in the history.
+BOOL CALLBACK TakeFormatPart(HWND w, LPARAM out) {
+    HWND* part = reinterpret_cast<HWND*>(out);
+    if (GetDlgCtrlID(w) != IDC_DISPLAY_SHUTTER_GLASSES || GetParent(w) == part[1]) return TRUE;
+    part[0] = GetParent(w);
+    return FALSE;
+}
+
+void OpenThroughTheDialogAsShutterGlasses(const char* path) {
+    testsupport::ModalScript script({[path](HWND open) {
+        HWND part[2] = {nullptr, open};
+        EnumChildWindows(open, TakeFormatPart, reinterpret_cast<LPARAM>(part));
+        ASSERT_NE(part[0], nullptr) << "no format choice in the open dialog";
+        SendMessageA(GetDlgItem(part[0], IDC_DISPLAY_SHUTTER_GLASSES), BM_CLICK, 0, 0);
+        HWND box = GetDlgItem(open, cmb13);
+        SetWindowTextA(box ? box : GetDlgItem(open, edt1), path);
+        PostMessageA(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(open, IDOK)));
+    }});
+    script.Run([] { SendMessageA(ghApp, WM_COMMAND, IDM_OPEN, 0); });
+}
+
+TEST_F(W3dHandOver, CommandLineAndOpenDialogStartTheWindow) {
+    RegisterDriverFolder(DUOSCOPE_W3D_STANDIN_DIR);
+    PutSetting("nStereoCom", "9");
+    g_Settings.nStereoCom = 9;
+    for (const bool fromDialog : {false, true}) {
+        SCOPED_TRACE(fromDialog ? "open dialog" : "command line");
+        const char* movie = fromDialog ? DUOSCOPE_TEST_MOVIE_YUY2_AVI : DUOSCOPE_TEST_MOVIE_RGB24_AVI;
+        std::memset(standIn_.operator->(), 0, sizeof(StandInShared));
+        standIn_->tableBSize = sizeof(W3dTableB);
+        g_closing = Closing::Escape;
+        g_closeTicks = 0;
+        g_closeSent = false;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 250, CloseShutterWindowSoon);
+        if (fromDialog) {
+            OpenThroughTheDialogAsShutterGlasses(movie);
+        } else {
+            std::strcpy(g_szCurrentFile, movie);
+            Command(IDM_OPEN_SHELL);
+        }
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(g_closeSent) << "the window never showed";
+        EXPECT_EQ(FindWindowA("W3DWIN", nullptr), nullptr);
+        const auto calls = standIn_.Calls();
+        EXPECT_FALSE(Only(calls, StandInCall::PresentEye).empty()) << Show(calls);
+        EXPECT_EQ(Only(calls, StandInCall::Stop).size(), 1u) << Show(calls);
+        EXPECT_EQ(g_nDisplayMode, 9);
+        EXPECT_EQ(g_nPlayState, PlayState::Init);
+        EXPECT_EQ(testsupport::StoredSetting("FileHistory0"), movie);
         for (const Box& b : g_boxes) ADD_FAILURE() << "box: " << b.text;
         g_boxes.clear();
     }
