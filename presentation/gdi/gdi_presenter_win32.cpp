@@ -162,7 +162,7 @@ void DrawSideBySide() {
     bool have = CurrentFrame(&frame);
     SideBySideDraw d;
     if (have) {
-        d = SideBySideGeometry(s.displayMode, g_nInputLayout, s.swap, Host().Setting("nWcent"), frame.w, frame.h, s.zoom,
+        d = SideBySideGeometry(s.displayMode, g_nInputLayout, s.swap, s.centring, frame.w, frame.h, s.zoom,
                                g_bAspect43, s.windowWidth, s.screenHeight);
         KeepZoom(d.zoom);
         if (d.doubled && d.Drawable()) have = DoubledFrame(frame, &frame);
@@ -259,7 +259,8 @@ void OnKeyDown(HWND window, WPARAM key) {
         ChangeDisplayMode(ModeAfterFunctionKey(static_cast<int>(key - VK_F1) + 1, s.modifiers, s.displayMode));
         break;
     case 'E': {
-        Host().StoreSetting("nWcent", NextWcent(Host().Setting("nWcent")));
+        s.centring = NextWcent(s.centring);
+        Host().StoreSetting("nWcent", s.centring);
         s.repaint = 1;
         Redraw();
         break;
@@ -316,6 +317,9 @@ int RunGdiFullScreen(HINSTANCE instance, const char* file) {
     s.screenHeight = g_nScreenHeight;
     s.modifiers = 0;
     s.swap = g_bSwap.load();
+    // Read once here: every draw needs it, and the draws run on the
+    // streaming thread.
+    s.centring = Host().Setting("nWcent");
 
     HWND window = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, "Sharp3D", "Duoscope - Sharp3D",
                                   WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, span.x, 0, span.width, s.screenHeight,

@@ -28,6 +28,7 @@ struct GdiScreenState {
     std::atomic<int32_t> helpShown{0};
     std::atomic<int32_t> busy{0};         // a draw runs
     std::atomic<int32_t> swap{0};
+    std::atomic<int32_t> centring{0};     // "nWcent", changed by the E key
     int32_t modifiers = 0;                // 0 none, 1 Shift, 2 Ctrl, 3 both
     HDRAWDIB drawDib = nullptr;
     // The composed picture of the pixel-combining draws and the input
