@@ -3,10 +3,12 @@
 #include "presentation/presenter.h"
 
 #include "presentation/gdi/gdi_screen.h"
+#include "presentation/nvidia/nvidia_window_win32.h"
 
 namespace {
 const FullScreenPresenter* const kPresenters[] = {
     &kGdiPresenter,
+    &kNvidiaPresenter,
 };
 }  // namespace
 
