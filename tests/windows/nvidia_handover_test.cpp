@@ -141,6 +141,13 @@ protected:
         ASSERT_NE(g_PlaybackGraph.pMS, nullptr) << "reopened in the main window";
         EXPECT_EQ(g_nPlayState.load(), state);
         EXPECT_EQ(g_nDisplayMode, 2) << "the display mode stays";
+        if (state == PlayState::Paused) {
+            // A graph runs a moment before it pauses (the stereo window's,
+            // and the main window's on reopening): the same frame (100 ms
+            // each), a few milliseconds on.
+            EXPECT_GE(Position(g_PlaybackGraph.pMS), 500 * kMs);
+            EXPECT_LT(Position(g_PlaybackGraph.pMS), 600 * kMs);
+        }
     }
 
     ComApartment com_;
@@ -164,13 +171,10 @@ TEST_F(NVidiaHandOver, EscAndEnterBringThePausedMovieBack) {
             PostMessageA(w, WM_KEYUP, key, 0xC0000001);
         });
         EXPECT_TRUE(windowShown_);
-        EXPECT_EQ(shownAt, 500 * kMs);
+        EXPECT_GE(shownAt, 500 * kMs) << "the stereo window starts at the same frame";
+        EXPECT_LT(shownAt, 600 * kMs);
         EXPECT_EQ(shownState, PlayState::Paused);
         ExpectBackAt500(PlayState::Paused);
-        // The stereo window's graph ran for a moment before it paused:
-        // the same frame (100 ms each), a few milliseconds on.
-        EXPECT_GE(Position(g_PlaybackGraph.pMS), 500 * kMs);
-        EXPECT_LT(Position(g_PlaybackGraph.pMS), 600 * kMs);
         EXPECT_TRUE(g_boxes.empty());
         CloseMainWindow();
         windowShown_ = false;
@@ -204,7 +208,6 @@ TEST_F(NVidiaHandOver, AStartThatFailsGivesTheMovieBack) {
     ASSERT_EQ(g_boxes.size(), 1u);
     EXPECT_EQ(g_boxes[0], "nVidiaStereo: Bad display mode\n\nThis sample will now exit.");
     ExpectBackAt500(PlayState::Paused);
-    EXPECT_EQ(Position(g_PlaybackGraph.pMS), 500 * kMs);
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "the player goes on";
 }

@@ -363,6 +363,44 @@ TEST_F(NVidiaStereo, OverUnderViewsComeFromTheirBands) {
     ExpectClosed();
 }
 
+// A double click puts the picture in a framed window (the desktop's mode,
+// the window's client size) and a second one back to full screen; the
+// picture and its header follow the size each time.
+TEST_F(NVidiaStereo, DoubleClickSwitchesBetweenWindowAndFullScreen) {
+    const int result = RunWindow([&](HWND w) {
+        ASSERT_TRUE(WaitForStill());
+        for (bool fullScreen : {false, true}) {
+            SCOPED_TRACE(fullScreen ? "back to full screen" : "windowed");
+            SendMessageA(w, WM_LBUTTONDBLCLK, 0, 0);
+            ASSERT_TRUE(App().Ready());
+            ASSERT_EQ(App().Environment()->fullScreen, fullScreen);
+            const StereoScreenMode mode = App().ScreenMode();
+            if (fullScreen) {
+                EXPECT_EQ(mode.width, 1024);
+                EXPECT_EQ(mode.height, 768);
+            } else {
+                RECT client{};
+                GetClientRect(w, &client);
+                EXPECT_EQ(mode.width, client.right);
+                EXPECT_EQ(mode.height, client.bottom);
+            }
+            App().DrawFrame();
+            const Picture p = Copy();
+            ASSERT_EQ(p.width, 2 * mode.width);
+            ASSERT_EQ(p.height, mode.height);
+            const StereoImageHeader header =
+                ReadStereoImageHeader(p.bytes.data() + static_cast<size_t>(p.height - 1) * p.pitch);
+            EXPECT_EQ(header.signature, kStereoImageSignature);
+            EXPECT_EQ(header.width, static_cast<uint32_t>(2 * mode.width));
+            EXPECT_EQ(header.height, static_cast<uint32_t>(mode.height));
+            EXPECT_EQ(LitColumns(p, 0, p.height - 1).size(), 2u) << "both views drawn";
+        }
+    });
+    EXPECT_EQ(result, 1);
+    ExpectClosed();
+    EXPECT_TRUE(Boxes().empty());
+}
+
 // A mode the display cannot switch to (a bare Xvfb keeps its own size):
 // the framework says so, the run returns at once and DirectDraw is left
 // with no references (else a second message would say so).
