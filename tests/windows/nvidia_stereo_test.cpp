@@ -417,3 +417,11 @@ TEST_F(NVidiaStereo, ADisplayModeThatCannotBeSetIsReported) {
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "the caller's loop goes on";
 }
+
+// The window's icon and its two cursors are the program's resources.
+TEST(NVidiaStereoResources, IconAndCursorsLoad) {
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    EXPECT_NE(LoadIconA(instance, "STRWIN"), nullptr);
+    EXPECT_NE(LoadCursorA(instance, "NOTHING"), nullptr);
+    EXPECT_NE(LoadCursorA(instance, "CLOSEH"), nullptr);
+}
