@@ -76,6 +76,13 @@ uint32_t FrameAt(int x, int y) {
     return (uint32_t{px[2]} << 16) | (uint32_t{px[1]} << 8) | px[0];
 }
 
+// Whether a pixel of a 16- or 32-bit picture is not black.
+bool Lit(const Picture& p, int x, int y) {
+    const uint8_t* row = p.bytes.data() + static_cast<size_t>(y) * p.pitch;
+    if (p.bitDepth == 16) return (row[2 * x] | row[2 * x + 1]) != 0;
+    return At(p, x, y) != 0;
+}
+
 // Runs of columns [first, last) with a pixel that is not black in rows
 // [y0, y1).
 std::vector<std::pair<int, int>> LitColumns(const Picture& p, int y0, int y1) {
@@ -83,7 +90,7 @@ std::vector<std::pair<int, int>> LitColumns(const Picture& p, int y0, int y1) {
     int start = -1;
     for (int x = 0; x <= p.width; ++x) {
         bool lit = false;
-        for (int y = y0; x < p.width && y < y1 && !lit; ++y) lit = At(p, x, y) != 0;
+        for (int y = y0; x < p.width && y < y1 && !lit; ++y) lit = Lit(p, x, y);
         if (lit && start < 0) start = x;
         if (!lit && start >= 0) {
             runs.emplace_back(start, x);
@@ -424,4 +431,71 @@ TEST(NVidiaStereoResources, IconAndCursorsLoad) {
     EXPECT_NE(LoadIconA(instance, "STRWIN"), nullptr);
     EXPECT_NE(LoadCursorA(instance, "NOTHING"), nullptr);
     EXPECT_NE(LoadCursorA(instance, "CLOSEH"), nullptr);
+}
+
+// Other display modes need Wine's virtual desktop: the test starts itself
+// again inside one (which keeps the exit code to itself) and reads the
+// inner run's result file. Inside, 640 x 480 at 16 bits is set and the
+// picture is 1280 x 480 at 16 bits with the views fitted to 320 x 480.
+TEST_F(NVidiaStereo, AnotherModeInsideAVirtualDesktop) {
+    if (!std::getenv("DUOSCOPE_NVIDIA_IN_DESKTOP")) {
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, sizeof self);
+        char temp[MAX_PATH] = {};
+        GetTempPathA(sizeof temp, temp);
+        const std::string result = std::string(temp) + "nvidia-desktop.xml";
+        DeleteFileA(result.c_str());
+        std::string command = "C:\\windows\\explorer.exe /desktop=duoscope-nvidia,1024x768 \"" + std::string(self) +
+                              "\" --gtest_filter=NVidiaStereo.AnotherModeInsideAVirtualDesktop --gtest_output=xml:" +
+                              result;
+        SetEnvironmentVariableA("DUOSCOPE_NVIDIA_IN_DESKTOP", "1");
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        const BOOL started =
+            CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        SetEnvironmentVariableA("DUOSCOPE_NVIDIA_IN_DESKTOP", nullptr);
+        ASSERT_TRUE(started) << command;
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 90000), WAIT_OBJECT_0);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        std::string xml;
+        if (FILE* f = std::fopen(result.c_str(), "rb")) {
+            char buffer[4096];
+            size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) xml.append(buffer, n);
+            std::fclose(f);
+        }
+        ASSERT_NE(xml.find("name=\"AnotherModeInsideAVirtualDesktop\""), std::string::npos) << "the inner run: " << xml;
+        EXPECT_NE(xml.find("failures=\"0\""), std::string::npos) << xml;
+        EXPECT_NE(xml.find("skipped=\"0\""), std::string::npos) << xml;
+        EXPECT_NE(xml.find("result=\"completed\""), std::string::npos) << xml;
+        return;
+    }
+    g_Settings.n3DSize = 0;  // 640 x 480
+    g_Settings.n3DBpp = 0;   // 16 bits
+    const int result = RunWindow([&](HWND) {
+        ASSERT_TRUE(WaitForStill());
+        App().DrawFrame();
+        EXPECT_EQ(App().Zoom(), 200);
+        const Picture p = Copy();
+        ASSERT_EQ(p.width, 1280);
+        ASSERT_EQ(p.height, 480);
+        ASSERT_EQ(p.bitDepth, 16);
+        const StereoImageHeader header =
+            ReadStereoImageHeader(p.bytes.data() + static_cast<size_t>(p.height - 1) * p.pitch);
+        EXPECT_EQ(header.signature, kStereoImageSignature);
+        EXPECT_EQ(header.width, 1280u);
+        EXPECT_EQ(header.height, 480u);
+        EXPECT_EQ(header.bitDepth, 16u);
+        EXPECT_EQ(header.flags, 0u);
+        const auto runs = LitColumns(p, 0, p.height - 1);
+        ASSERT_EQ(runs.size(), 2u) << Show(runs);
+        EXPECT_EQ(runs[0], std::make_pair(160, 480));
+        EXPECT_EQ(runs[1].first, 800);
+        EXPECT_GT(runs[1].second, 1120 - 20);
+    });
+    EXPECT_EQ(result, 1);
+    ExpectClosed();
+    EXPECT_TRUE(Boxes().empty());
 }
