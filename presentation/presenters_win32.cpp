@@ -3,12 +3,14 @@
 #include "presentation/presenter.h"
 
 #include "presentation/gdi/gdi_screen.h"
+#include "presentation/nvidia/nvidia_window_win32.h"
 #include "presentation/winx3d/w3d_window_win32.h"
 
 namespace {
 const FullScreenPresenter* const kPresenters[] = {
     &kGdiPresenter,
     &kWinX3dPresenter,
+    &kNvidiaPresenter,
 };
 }  // namespace
 

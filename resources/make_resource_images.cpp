@@ -1,4 +1,4 @@
-// Build tool: writes the program's icon, its invisible cursor and the
+// Build tool: writes the program's icons, its cursors and the
 // toolbar strip as Windows .ico, .cur and .bmp files, so the repository
 // holds the pictures as text. Runs on the build machine.
 //
@@ -337,6 +337,98 @@ const std::vector<std::string> kIcon16 = {
     "................",
 };
 
+// The stereo window's icon: shutter glasses, one eye dark and one clear,
+// over a screen split into two halves.
+const std::vector<std::string> kStereoIcon32 = {
+    "................................",
+    "................................",
+    "..kkkkkkkkkkkkkkkkkkkkkkkkkkkk..",
+    "..knnnnnnnnnnnnkknnnnnnnnnnnnk..",
+    "..knnnnnnnnnnnnkknnnnnnnnnnnnk..",
+    "..knnnnrrnnnnnnkknnnnnnbbnnnnk..",
+    "..knnnrrrrnnnnnkknnnnnbbbbnnnk..",
+    "..knnnrrrrnnnnnkknnnnnbbbbnnnk..",
+    "..knnnnrrnnnnnnkknnnnnnbbnnnnk..",
+    "..knnnnnnnnnnnnkknnnnnnnnnnnnk..",
+    "..knnnnnnnnnnnnkknnnnnnnnnnnnk..",
+    "..kkkkkkkkkkkkkkkkkkkkkkkkkkkk..",
+    "................................",
+    "................................",
+    "..kkkkkkkkkkkk....kkkkkkkkkkkk..",
+    ".kddddddddddddk..kwwwwwwwwwwwwk.",
+    "kddkkkkkkkkkkddkkwwccccccccccwwk",
+    "kdkkkkkkkkkkkkdkkwccccccccccccwk",
+    "kdkkkkkkkkkkkkdddwccccccccccccwk",
+    "kdkkkkkkkkkkkkdkkwccccccccccccwk",
+    "kdkkkkkkkkkkkkdk.kwccccccccccwk.",
+    ".kdkkkkkkkkkkdk...kwccccccccwk..",
+    "..kddkkkkkkddk.....kwwccccwwk...",
+    "...kkddddddkk.......kkwwwwkk....",
+    ".....kkkkkk...........kkkk......",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+};
+
+const std::vector<std::string> kStereoIcon16 = {
+    "................",
+    ".kkkkkkkkkkkkkk.",
+    ".knnnrnnknnbnnk.",
+    ".knnrrrnknbbbnk.",
+    ".knnnrnnknnbnnk.",
+    ".kkkkkkkkkkkkkk.",
+    "................",
+    ".kkkkkk..kkkkkk.",
+    "kdkkkkdkkwccccwk",
+    "kdkkkkdddwccccwk",
+    "kdkkkkdkkwccccwk",
+    ".kdkkdk..kwccwk.",
+    "..kddk....kwwk..",
+    "...kk......kk...",
+    "................",
+    "................",
+};
+
+// The closing hand cursor, 32 x 32: 'k' black, 'w' white, '.' the screen.
+const std::vector<std::string> kCloseHandCursor = {
+    ".....kk.........................",
+    "....kwwk........................",
+    "....kwwk........................",
+    "....kwwk........................",
+    "....kwwk........................",
+    "....kwwkkk......................",
+    "....kwwkwwkkk...................",
+    "....kwwkwwkwwkk.................",
+    ".kk.kwwkwwkwwkwk................",
+    "kwwkkwwwwwwwwkwwk...............",
+    "kwwwkwwwwwwwwwwwk...............",
+    ".kwwkwwwwwwwwwwwk...............",
+    "..kwwwwwwwwwwwwwk...............",
+    "..kwwwwwwwwwwwwwk...............",
+    "...kwwwwwwwwwwwk................",
+    "...kwwwwwwwwwwwk................",
+    "....kwwwwwwwwwk.................",
+    "....kwwwwwwwwwk.................",
+    "....kkkkkkkkkkk.................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+};
+
 // Little-endian byte writer.
 struct Bytes {
     std::vector<uint8_t> data;
@@ -456,8 +548,8 @@ Bytes IconImage(const Picture& p) {
     return out;
 }
 
-Bytes IconFile() {
-    const std::vector<Picture> pictures = {FromRows(kIcon32), FromRows(kIcon16)};
+Bytes IconFile(const std::vector<std::string>& large, const std::vector<std::string>& small) {
+    const std::vector<Picture> pictures = {FromRows(large), FromRows(small)};
     std::vector<Bytes> images;
     for (const Picture& p : pictures) images.push_back(IconImage(p));
     Bytes file;
@@ -507,6 +599,45 @@ Bytes InvisibleCursorFile() {
     return file;
 }
 
+// A 32 x 32 monochrome cursor of picture rows, its hot spot at (hx, hy).
+Bytes MonochromeCursorFile(const std::vector<std::string>& rows, int hx, int hy) {
+    const int size = 32;
+    if (rows.size() != size_t(size)) throw std::runtime_error("cursor rows are not 32");
+    const size_t stride = RowBytes(size, 1);
+    Bytes image;
+    BitmapInfoHeader(image, size, 2 * size, 1, 2, uint32_t(2 * stride * size));
+    image.u32(0x00000000);  // black
+    image.u32(0x00ffffff);  // white
+    // XOR picture then AND mask, bottom row first: white is XOR 1, the
+    // screen shows through where the mask is 1.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int y = size - 1; y >= 0; --y) {
+            if (rows[size_t(y)].size() != size_t(size)) throw std::runtime_error("cursor row not 32 wide");
+            std::vector<uint8_t> row(stride, 0);
+            for (int x = 0; x < size; ++x) {
+                const char c = rows[size_t(y)][size_t(x)];
+                if (c != 'k' && c != 'w' && c != '.') throw std::runtime_error("unknown cursor letter");
+                const bool set = pass == 0 ? c == 'w' : c == '.';
+                if (set) row[size_t(x / 8)] |= uint8_t(0x80 >> (x % 8));
+            }
+            image.data.insert(image.data.end(), row.begin(), row.end());
+        }
+    Bytes file;
+    file.u16(0);
+    file.u16(2);  // cursor
+    file.u16(1);
+    file.u8(size);
+    file.u8(size);
+    file.u8(2);
+    file.u8(0);
+    file.u16(unsigned(hx));
+    file.u16(unsigned(hy));
+    file.u32(uint32_t(image.data.size()));
+    file.u32(6 + 16);
+    file.append(image);
+    return file;
+}
+
 void WriteFile(const std::string& path, const Bytes& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) throw std::runtime_error("cannot create " + path);
@@ -523,7 +654,9 @@ int main(int argc, char** argv) {
     }
     const std::string dir = std::string(argv[1]) + "/";
     try {
-        WriteFile(dir + "duoscope.ico", IconFile());
+        WriteFile(dir + "duoscope.ico", IconFile(kIcon32, kIcon16));
+        WriteFile(dir + "strwin.ico", IconFile(kStereoIcon32, kStereoIcon16));
+        WriteFile(dir + "closeh.cur", MonochromeCursorFile(kCloseHandCursor, 5, 0));
         WriteFile(dir + "nothing.cur", InvisibleCursorFile());
         WriteFile(dir + "toolbar.bmp", ToolbarBitmap());
     } catch (const std::exception& e) {
