@@ -17,3 +17,15 @@ ShutterViews ShutterViewsFor(int32_t layout, int32_t swap, int32_t w, int32_t h,
     v.doubled = d.doubled;
     return v;
 }
+
+ShutterScreenMode ShutterScreenModeOf(int32_t n3DSize, int32_t n3DBpp) {
+    static const int32_t widths[] = {640, 800, 1024, 1280, 1600};
+    static const int32_t heights[] = {480, 600, 768, 1024, 1200};
+    ShutterScreenMode mode;
+    if (n3DSize >= 0 && n3DSize < 5) {
+        mode.width = widths[n3DSize];
+        mode.height = heights[n3DSize];
+    }
+    mode.bitDepth = n3DBpp == 0 ? 16 : n3DBpp == 1 ? 32 : 0;
+    return mode;
+}

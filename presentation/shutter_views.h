@@ -21,6 +21,18 @@ struct ShutterViews {
     bool Drawable() const { return dw > 0 && dh > 0; }
 };
 
-// One view per screen of screenWidth x screenHeight; `zoom` 0 fits.
+// The screen mode the shutter windows switch to, from "n3DSize" (0 ... 4:
+// 640 x 480 ... 1600 x 1200) and "n3DBpp" (0: 16, 1: 32 bits); zero
+// fields for values out of range.
+struct ShutterScreenMode {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bitDepth = 0;
+    bool Set() const { return width > 0 && height > 0 && bitDepth > 0; }
+};
+ShutterScreenMode ShutterScreenModeOf(int32_t n3DSize, int32_t n3DBpp);
+
+// One view per screen of screenWidth x screenHeight; `zoom` 0 fits. The
+// nVidia picture's second half starts at screenWidth + x.
 ShutterViews ShutterViewsFor(int32_t layout, int32_t swap, int32_t w, int32_t h, int32_t zoom, int32_t aspect43,
                              int32_t screenWidth, int32_t screenHeight);

@@ -6,7 +6,7 @@
 
 #include "composition/stereo_formats.h"
 #include "core/app_state.h"
-#include "presentation/winx3d/w3d_rules.h"
+#include "presentation/shutter_views.h"
 
 PlayerSettings g_Settings;
 
@@ -228,9 +228,9 @@ bool StoreSetting(SettingsStore& store, const char* name) {
     return StoreSetting(store, name, g_Settings.*setting->number);
 }
 
-int32_t W3dScreenWidth(int32_t n3DSize) { return W3dScreenModeOf(n3DSize, 0).width; }
-int32_t W3dScreenHeight(int32_t n3DSize) { return W3dScreenModeOf(n3DSize, 0).height; }
-int32_t W3dBitDepth(int32_t n3DBpp) { return W3dScreenModeOf(0, n3DBpp).depth; }
+int32_t W3dScreenWidth(int32_t n3DSize) { return ShutterScreenModeOf(n3DSize, 0).width; }
+int32_t W3dScreenHeight(int32_t n3DSize) { return ShutterScreenModeOf(n3DSize, 0).height; }
+int32_t W3dBitDepth(int32_t n3DBpp) { return ShutterScreenModeOf(0, n3DBpp).bitDepth; }
 
 int32_t EncodeHistoryType(const HistoryType& type) {
     return type.inputLayout + 100 * type.displayMode + 10000 * type.rgbMode + 100000 * type.fullScreen;

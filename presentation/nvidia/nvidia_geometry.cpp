@@ -1,37 +1,5 @@
 #include "presentation/nvidia/nvidia_geometry.h"
 
-#include "composition/stereo_formats.h"
-
-StereoScreenMode StereoModeForSettings(int32_t n3DSize, int32_t n3DBpp) {
-    static const int32_t widths[] = {640, 800, 1024, 1280, 1600};
-    static const int32_t heights[] = {480, 600, 768, 1024, 1200};
-    StereoScreenMode mode;
-    if (n3DSize >= 0 && n3DSize < 5) {
-        mode.width = widths[n3DSize];
-        mode.height = heights[n3DSize];
-    }
-    mode.bitDepth = n3DBpp == 0 ? 16 : n3DBpp == 1 ? 32 : 0;
-    return mode;
-}
-
-StereoPictureDraw StereoPictureGeometry(int32_t layout, int32_t w, int32_t h, int32_t zoom, int32_t aspect43,
-                                        int32_t screenWidth, int32_t screenHeight) {
-    // The picture is the GDI window's plain side by side on a window of
-    // two screens, each view centred in its half, not exchanged.
-    const SideBySideDraw s = SideBySideGeometry(CodeOf(StereoDisplayMode::SideBySide), layout, 0, 0, w, h, zoom,
-                                                aspect43, 2 * screenWidth, screenHeight);
-    StereoPictureDraw d;
-    d.zoom = s.zoom;
-    d.dw = s.dw;
-    d.dh = s.dh;
-    d.y = s.y;
-    d.xFirst = s.xL;
-    d.xSecond = s.xR;
-    d.first = s.left;
-    d.second = s.right;
-    d.doubled = s.doubled;
-    return d;
-}
 
 StereoImageHeader StereoHeaderFor(int32_t screenWidth, int32_t screenHeight, int32_t bitDepth, int32_t swap) {
     StereoImageHeader header;

@@ -150,8 +150,9 @@ HRESULT NVidiaStereoWindow::FinalCleanup() {
 void NVidiaStereoWindow::DrawViews(HDC dc, int32_t screenWidth, int32_t screenHeight) {
     Frame frame;
     if (!CurrentFrame(&frame)) return;
-    const StereoPictureDraw d =
-        StereoPictureGeometry(g_nInputLayout, frame.w, frame.h, zoom_, g_bAspect43, screenWidth, screenHeight);
+    // Never exchanged here: the driver swaps the eyes from the header's flags.
+    const ShutterViews d =
+        ShutterViewsFor(g_nInputLayout, 0, frame.w, frame.h, zoom_, g_bAspect43, screenWidth, screenHeight);
     if (d.zoom > 0) zoom_ = d.zoom;  // zoom steps go on from the fit
     if (!d.Drawable()) return;
     BITMAPINFOHEADER* doubled = nullptr;
@@ -164,7 +165,7 @@ void NVidiaStereoWindow::DrawViews(HDC dc, int32_t screenWidth, int32_t screenHe
         picture.h = 2 * frame.h;
     }
     SetStretchBltMode(dc, COLORONCOLOR);
-    for (const auto& [source, x] : {std::make_pair(d.first, d.xFirst), std::make_pair(d.second, d.xSecond)}) {
+    for (const auto& [source, x] : {std::make_pair(d.first, d.x), std::make_pair(d.second, screenWidth + d.x)}) {
         const bool bottomUp = picture.header->biHeight > 0;
         if (bottomUp && drawDib_ &&
             DrawDibDraw(drawDib_, dc, x, d.y, d.dw, d.dh, const_cast<BITMAPINFOHEADER*>(picture.header),

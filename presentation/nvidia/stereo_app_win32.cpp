@@ -21,13 +21,13 @@ void ReleaseAndClear(T*& p) {
 // ------------------------------------------------------------ enumeration
 
 struct DriverEnumeration {
-    const StereoScreenMode* preferred;
+    const ShutterScreenMode* preferred;
     std::vector<StereoDeviceInfo>* devices;
     int drivers = 0;
 };
 
 struct DeviceEnumeration {
-    const StereoScreenMode* preferred;
+    const ShutterScreenMode* preferred;
     std::vector<StereoDeviceInfo>* devices;
     const StereoDeviceInfo* driver;  // the driver's part, filled
     const std::vector<StereoModeEntry>* modes;
@@ -71,7 +71,7 @@ HRESULT CALLBACK DeviceFound(char* description, char* name, D3DDEVICEDESC7* desc
     for (const StereoModeEntry& m : *e->modes)
         if (RendersInto(*desc, m.bitDepth)) info.modes.push_back(m);
     info.stereo = std::any_of(info.modes.begin(), info.modes.end(), [](const StereoModeEntry& m) { return m.stereo; });
-    const StereoScreenMode& p = *e->preferred;
+    const ShutterScreenMode& p = *e->preferred;
     const int listed = FindMode(info.modes, p.width, p.height, p.bitDepth);
     if (listed >= 0) {
         info.mode = info.modes[static_cast<size_t>(listed)];
@@ -114,7 +114,7 @@ HRESULT CALLBACK ZBufferFormatFound(DDPIXELFORMAT* format, void* context) {
 
 }  // namespace
 
-HRESULT EnumerateStereoDevices(const StereoScreenMode& preferred, std::vector<StereoDeviceInfo>* devices) {
+HRESULT EnumerateStereoDevices(const ShutterScreenMode& preferred, std::vector<StereoDeviceInfo>* devices) {
     devices->clear();
     DriverEnumeration e{&preferred, devices};
     DirectDrawEnumerateExA(DriverFound, &e,
@@ -326,8 +326,8 @@ StereoAppBase::~StereoAppBase() {
     if (g_pStereoApp == this) g_pStereoApp = nullptr;
 }
 
-StereoScreenMode StereoAppBase::ScreenMode() const {
-    StereoScreenMode m;
+ShutterScreenMode StereoAppBase::ScreenMode() const {
+    ShutterScreenMode m;
     if (env_) {
         m.width = env_->width;
         m.height = env_->height;
@@ -347,7 +347,7 @@ void StereoAppBase::ShowFrameworkError(HRESULT result, FrameworkErrorKind kind) 
 HRESULT StereoAppBase::CreateStereoApp(HINSTANCE instance) {
     instance_ = instance;
     ready_ = false;
-    preferred_ = StereoModeForSettings(Host().Setting("n3DSize"), Host().Setting("n3DBpp"));
+    preferred_ = ShutterScreenModeOf(Host().Setting("n3DSize"), Host().Setting("n3DBpp"));
 
     HRESULT hr = EnumerateStereoDevices(preferred_, &devices_);
     if (SUCCEEDED(hr)) hr = SelectStereoDevice(devices_, false, &device_);

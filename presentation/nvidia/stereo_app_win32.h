@@ -14,6 +14,7 @@
 
 #include "presentation/nvidia/nvidia_geometry.h"
 #include "presentation/nvidia/stereo_framework.h"
+#include "presentation/shutter_views.h"
 
 // One Direct3D device of one DirectDraw driver, with the display modes it
 // can render into.
@@ -37,7 +38,7 @@ struct StereoDeviceInfo {
 // Fills `devices` with every device of every DirectDraw driver; modes
 // sorted, `preferred` chosen. kEnumerationFailed without a driver,
 // kNoDirect3dDevices without a device.
-HRESULT EnumerateStereoDevices(const StereoScreenMode& preferred, std::vector<StereoDeviceInfo>* devices);
+HRESULT EnumerateStereoDevices(const ShutterScreenMode& preferred, std::vector<StereoDeviceInfo>* devices);
 // The device to use (see SelectDeviceIndex); kNoCompatibleDevices: none.
 HRESULT SelectStereoDevice(std::vector<StereoDeviceInfo>& devices, bool softwareOnly, StereoDeviceInfo** chosen);
 
@@ -118,7 +119,7 @@ public:
     const StereoDisplayEnvironment* Environment() const { return env_; }
     const StereoDeviceInfo* Device() const { return device_; }
     // The mode the window runs in (width, height, depth).
-    StereoScreenMode ScreenMode() const;
+    ShutterScreenMode ScreenMode() const;
 
 protected:
     // The display environment for the chosen device: made, its device
@@ -145,7 +146,7 @@ protected:
     StereoDisplayEnvironment* env_ = nullptr;
     std::vector<StereoDeviceInfo> devices_;
     StereoDeviceInfo* device_ = nullptr;
-    StereoScreenMode preferred_;
+    ShutterScreenMode preferred_;
     DWORD baseTime_ = 0;
     DWORD stopTime_ = 0;
     int pauseCount_ = 0;

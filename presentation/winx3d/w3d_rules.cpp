@@ -39,18 +39,6 @@ bool W3dTableBHas(uint32_t size, W3dTableBEntry entry, int32_t slotBytes) {
 
 bool W3dIsFlipSurface(uint32_t caps) { return (caps & 0x4010u) == 0x4010u && (caps & 0x044A8AA2u) == 0; }
 
-W3dScreenMode W3dScreenModeOf(int32_t n3DSize, int32_t n3DBpp) {
-    static const int32_t widths[] = {640, 800, 1024, 1280, 1600};
-    static const int32_t heights[] = {480, 600, 768, 1024, 1200};
-    W3dScreenMode mode;
-    if (n3DSize >= 0 && n3DSize < 5) {
-        mode.width = widths[n3DSize];
-        mode.height = heights[n3DSize];
-    }
-    mode.depth = n3DBpp == 0 ? 16 : n3DBpp == 1 ? 32 : 0;
-    return mode;
-}
-
 std::string W3dFlipperKey(int32_t device) {
     if (device == -1) return "SOFTWARE\\W3D\\FLIPPER\\WIN3D";
     char key[64];

@@ -47,18 +47,6 @@ bool W3dTableBHas(uint32_t size, W3dTableBEntry entry, int32_t slotBytes);
 // and alpha surfaces (0x044A8AA2).
 bool W3dIsFlipSurface(uint32_t caps);
 
-// ------------------------------------------------------------ display mode
-
-// The screen mode of "n3DSize" (0 ... 4: 640 x 480 ... 1600 x 1200) and
-// "n3DBpp" (0: 16, 1: 32 bits); zero fields for values out of range.
-struct W3dScreenMode {
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t depth = 0;
-    bool Set() const { return width > 0 && height > 0 && depth > 0; }
-};
-W3dScreenMode W3dScreenModeOf(int32_t n3DSize, int32_t n3DBpp);
-
 // ---------------------------------------------------------- refresh rates
 
 // The machine key that holds the refresh rates for a device

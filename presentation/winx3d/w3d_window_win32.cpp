@@ -390,8 +390,8 @@ void OnKeyUp(HWND window, WPARAM key) {
 void DrawRunningWindow() { DrawW3dFrame(g_W3d.window, g_W3d.driver, g_W3d.device); }
 
 int RunW3dPresenter(HINSTANCE instance, const char* file) {
-    const W3dScreenMode mode = W3dScreenModeOf(Host().Setting("n3DSize"), Host().Setting("n3DBpp"));
-    return RunW3dWindow(instance, file, mode.depth, mode.width, mode.height, g_nInputLayout);
+    const ShutterScreenMode mode = ShutterScreenModeOf(Host().Setting("n3DSize"), Host().Setting("n3DBpp"));
+    return RunW3dWindow(instance, file, mode.bitDepth, mode.width, mode.height, g_nInputLayout);
 }
 
 }  // namespace

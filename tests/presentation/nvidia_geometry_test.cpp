@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "presentation/nvidia/stereo_framework.h"
+#include "presentation/shutter_views.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ std::string Show(const SourceRect& r) {
            std::to_string(r.height) + ")";
 }
 
-TEST(StereoScreenModes, SettingsPickSizeAndDepth) {
+TEST(ShutterScreenModes, SettingsPickSizeAndDepth) {
     const struct {
         int32_t size, bpp;
         int32_t w, h, depth;
@@ -26,7 +27,7 @@ TEST(StereoScreenModes, SettingsPickSizeAndDepth) {
         {5, 0, 0, 0, 16},       {-1, 2, 0, 0, 0},  // out of range: unset
     };
     for (const auto& c : cases) {
-        const StereoScreenMode m = StereoModeForSettings(c.size, c.bpp);
+        const ShutterScreenMode m = ShutterScreenModeOf(c.size, c.bpp);
         EXPECT_EQ(m.width, c.w) << c.size;
         EXPECT_EQ(m.height, c.h) << c.size;
         EXPECT_EQ(m.bitDepth, c.depth) << c.bpp;
@@ -65,26 +66,28 @@ TEST(StereoPicture, ViewsPerLayoutInTheirHalves) {
         {0, 320, 240, 10, 0, 1024, 768, 10, 16, 24, 372, 504, 1528, {0, 0, 160, 240}, {160, 0, 160, 240}, false},
     };
     for (const auto& c : cases) {
-        const StereoPictureDraw d = StereoPictureGeometry(c.layout, c.w, c.h, c.zoom, c.aspect43, c.sw, c.sh);
+        // The nVidia picture: the second half starts one screen further on.
+        const ShutterViews d = ShutterViewsFor(c.layout, 0, c.w, c.h, c.zoom, c.aspect43, c.sw, c.sh);
+        const int32_t xFirst = d.x, xSecond = c.sw + d.x;
         const std::string what = "layout " + std::to_string(c.layout) + " zoom " + std::to_string(c.zoom) +
                                  " aspect " + std::to_string(c.aspect43);
         EXPECT_EQ(d.zoom, c.fit) << what;
         EXPECT_EQ(d.dw, c.dw) << what;
         EXPECT_EQ(d.dh, c.dh) << what;
         EXPECT_EQ(d.y, c.y) << what;
-        EXPECT_EQ(d.xFirst, c.xFirst) << what;
-        EXPECT_EQ(d.xSecond, c.xSecond) << what;
+        EXPECT_EQ(xFirst, c.xFirst) << what;
+        EXPECT_EQ(xSecond, c.xSecond) << what;
         EXPECT_EQ(Show(d.first), Show(c.first)) << what;
         EXPECT_EQ(Show(d.second), Show(c.second)) << what;
         EXPECT_EQ(d.doubled, c.doubled) << what;
-        EXPECT_LE(d.xFirst + d.dw, c.sw) << what << ": inside the left half";
-        EXPECT_LE(d.xSecond + d.dw, 2 * c.sw) << what << ": inside the right half";
+        EXPECT_LE(xFirst + d.dw, c.sw) << what << ": inside the left half";
+        EXPECT_LE(xSecond + d.dw, 2 * c.sw) << what << ": inside the right half";
     }
 }
 
 TEST(StereoPicture, NoFrameDrawsNothing) {
-    EXPECT_FALSE(StereoPictureGeometry(0, 0, 240, 0, 0, 1024, 768).Drawable());
-    EXPECT_FALSE(StereoPictureGeometry(1, 320, 0, 0, 0, 1024, 768).Drawable());
+    EXPECT_FALSE(ShutterViewsFor(0, 0, 0, 240, 0, 0, 1024, 768).Drawable());
+    EXPECT_FALSE(ShutterViewsFor(1, 0, 320, 0, 0, 0, 1024, 768).Drawable());
 }
 
 TEST(StereoImageHeaders, FieldsAreLittleEndianAfterTheSignature) {

@@ -69,18 +69,6 @@ TEST(W3dRules, FlipSurfaceCaps) {
     EXPECT_FALSE(W3dIsFlipSurface(0x4010 | 0x80));              // overlay
 }
 
-TEST(W3dRules, ScreenModeOfTheSettings) {
-    EXPECT_EQ(W3dScreenModeOf(0, 0).width, 640);
-    EXPECT_EQ(W3dScreenModeOf(0, 0).depth, 16);
-    EXPECT_EQ(W3dScreenModeOf(2, 1).width, 1024);
-    EXPECT_EQ(W3dScreenModeOf(2, 1).height, 768);
-    EXPECT_EQ(W3dScreenModeOf(2, 1).depth, 32);
-    EXPECT_EQ(W3dScreenModeOf(4, 0).height, 1200);
-    EXPECT_FALSE(W3dScreenModeOf(5, 0).Set());
-    EXPECT_FALSE(W3dScreenModeOf(-1, 1).Set());
-    EXPECT_FALSE(W3dScreenModeOf(1, 2).Set());
-}
-
 TEST(W3dRules, RefreshRateNames) {
     EXPECT_EQ(W3dFlipperKey(0), "SOFTWARE\\W3D\\FLIPPER\\WIN3D\\0");
     EXPECT_EQ(W3dFlipperKey(12), "SOFTWARE\\W3D\\FLIPPER\\WIN3D\\12");

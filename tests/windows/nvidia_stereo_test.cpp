@@ -381,7 +381,7 @@ TEST_F(NVidiaStereo, DoubleClickSwitchesBetweenWindowAndFullScreen) {
             SendMessageA(w, WM_LBUTTONDBLCLK, 0, 0);
             ASSERT_TRUE(App().Ready());
             ASSERT_EQ(App().Environment()->fullScreen, fullScreen);
-            const StereoScreenMode mode = App().ScreenMode();
+            const ShutterScreenMode mode = App().ScreenMode();
             if (fullScreen) {
                 EXPECT_EQ(mode.width, 1024);
                 EXPECT_EQ(mode.height, 768);
