@@ -3,10 +3,12 @@
 #include "presentation/presenter.h"
 
 #include "presentation/gdi/gdi_screen.h"
+#include "presentation/opengl/opengl_window.h"
 
 namespace {
 const FullScreenPresenter* const kPresenters[] = {
     &kGdiPresenter,
+    &kOpenGlPresenter,
 };
 }  // namespace
 
