@@ -4,6 +4,7 @@
 
 #include "presentation/gdi/gdi_screen.h"
 #include "presentation/nvidia/nvidia_window_win32.h"
+#include "presentation/opengl/opengl_window_win32.h"
 #include "presentation/winx3d/w3d_window_win32.h"
 
 namespace {
@@ -11,6 +12,7 @@ const FullScreenPresenter* const kPresenters[] = {
     &kGdiPresenter,
     &kWinX3dPresenter,
     &kNvidiaPresenter,
+    &kOpenGlPresenter,
 };
 }  // namespace
 
