@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "com_test_support.h"
+#include "shutter_open_script.h"
+#include "stored_setting.h"
 #include "core/app_state.h"
 #include "duoscope_test_media.h"
 #include "graphs/playback_graph.h"
@@ -210,4 +212,32 @@ TEST_F(NVidiaHandOver, AStartThatFailsGivesTheMovieBack) {
     ExpectBackAt500(PlayState::Paused);
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "the player goes on";
+}
+
+// Opened in the format 液晶メガネ, through the open dialog or the way the
+// command line opens, the movie goes straight into the stereo window; after
+// Esc the main window has nothing open and the movie is in the history.
+TEST_F(NVidiaHandOver, OpensStraightIntoTheWindow) {
+    PutSetting("nStereoCom", "9");
+    ASSERT_TRUE(RegisterPlayerClasses(GetModuleHandleA(nullptr)));
+    ASSERT_NE(CreatePlayerWindow(GetModuleHandleA(nullptr)), nullptr);
+    for (const bool fromDialog : {false, true}) {
+        SCOPED_TRACE(fromDialog ? "open dialog" : "command line");
+        const char* movie = fromDialog ? DUOSCOPE_TEST_MOVIE_YUY2_AVI : DUOSCOPE_TEST_MOVIE_RGB24_AVI;
+        testsupport::EscapeWhenShown escape("nVidiaStereo");
+        if (fromDialog) {
+            testsupport::OpenThroughTheDialogAsShutterGlasses(movie);
+        } else {
+            std::strcpy(g_szCurrentFile, movie);
+            SendMessageA(ghApp, WM_COMMAND, IDM_OPEN_SHELL, 0);
+        }
+        EXPECT_TRUE(escape.sent()) << "the window never showed";
+        EXPECT_EQ(TheNVidiaStereoWindow().Window(), nullptr);
+        EXPECT_EQ(g_FullScreenGraph.pGB1, nullptr);
+        EXPECT_EQ(g_nDisplayMode, 9);
+        EXPECT_EQ(g_nPlayState.load(), PlayState::Init);
+        EXPECT_EQ(testsupport::StoredSetting("FileHistory0"), movie);
+        for (const std::string& box : g_boxes) ADD_FAILURE() << "box: " << box;
+        g_boxes.clear();
+    }
 }

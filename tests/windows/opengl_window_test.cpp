@@ -24,6 +24,8 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "shutter_open_script.h"
+#include "stored_setting.h"
 #include "duoscope_test_media.h"
 #include "graphs/playback_graph.h"
 #include "presentation/fullscreen_graph.h"
@@ -699,5 +701,35 @@ TEST_F(OpenGlHandOver, MovieComesBackWhenStereoIsMissing) {
         else
             EXPECT_NEAR(static_cast<double>(Position()), static_cast<double>(before), 4000000.0);
         Command(IDM_CLOSE);
+    }
+}
+
+// Opened in the format 液晶メガネ, through the open dialog or the way the
+// command line opens: the window says that stereo is missing, and the main
+// window has nothing open, with the movie in the history.
+TEST_F(OpenGlHandOver, OpeningStraightIntoTheWindowIsRefusedCleanly) {
+    g_Settings.nStereoCom = 9;
+    for (const bool fromDialog : {false, true}) {
+        SCOPED_TRACE(fromDialog ? "open dialog" : "command line");
+        {
+            std::lock_guard<std::mutex> lock(g_boxMutex);
+            g_boxes.clear();
+        }
+        const char* movie = fromDialog ? DUOSCOPE_TEST_MOVIE_YUY2_AVI : DUOSCOPE_TEST_MOVIE_RGB24_AVI;
+        if (fromDialog) {
+            testsupport::OpenThroughTheDialogAsShutterGlasses(movie);
+        } else {
+            std::strcpy(g_szCurrentFile, movie);
+            Command(IDM_OPEN_SHELL);
+        }
+        const std::vector<Box> boxes = Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, kNoStereo);
+        EXPECT_FALSE(QuitPending()) << "the main window's loop goes on";
+        EXPECT_EQ(FindWindowA("OpenGL", nullptr), nullptr);
+        EXPECT_EQ(CursorCount(), cursorBefore_);
+        EXPECT_EQ(g_nDisplayMode, 9);
+        EXPECT_EQ(g_nPlayState, PlayState::Init);
+        EXPECT_EQ(testsupport::StoredSetting("FileHistory0"), movie);
     }
 }

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "com_test_support.h"
 #include "duoscope_test_media.h"
 #include "stored_setting.h"
+#include "w3d_standin/w3d_standin_record.h"
 #include "shell/settings_store.h"
 
 namespace {
@@ -236,6 +238,94 @@ TEST_F(PlayerProcess, OverlongPathIsRefusedWithABox) {
     EXPECT_NE(message.find("nothing is opened"), std::string::npos) << message;
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ExpectEmptyWindowAndCleanEnd(player, player.WaitForWindow(kMainClass));
+}
+
+// ---------------------------------------------------- shutter glasses
+
+void PutUserSetting(const char* name, const char* text) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKeyPath, name, REG_SZ, text, static_cast<DWORD>(std::strlen(text) + 1));
+}
+
+// The stand-in WinX3D library's folder as the driver's key names it.
+void RegisterW3dFolder(const char* folder) {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\W3D");
+    if (!folder) return;
+    std::string path = folder;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\W3D", "WIN3D", REG_SZ, path.c_str(),
+                    static_cast<DWORD>(path.size() + 1));
+}
+
+// A movie on the command line with the shell-open format 液晶メガネ goes
+// straight into the shutter-glasses window the "nVidia" setting chooses;
+// when that window closes (Esc), or cannot start (no quad-buffered OpenGL
+// here), the main window stays with nothing open and the movie is in the
+// history.
+TEST_F(PlayerProcess, ShutterGlassesFromTheCommandLineStartTheChosenWindow) {
+    CopyMovie();
+    // What the stand-in library is told and tells, shared with it.
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(StandInShared),
+                                        W3D_STANDIN_MAPPING);
+    ASSERT_NE(mapping, nullptr);
+    auto* standIn = static_cast<StandInShared*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    ASSERT_NE(standIn, nullptr);
+    const struct {
+        const char* driver;
+        const char* windowClass;  // null: the start is refused with a box
+    } cases[] = {{"0", "W3DWIN"}, {"1", "nVidiaStereo"}, {"2", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("nVidia = ") + c.driver);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKeyPath);
+        PutUserSetting("nStereoCom", "9");
+        PutUserSetting("nVidia", c.driver);
+        // The test screen's own mode: a bare X server sets no other.
+        PutUserSetting("n3DSize", "2");
+        PutUserSetting("n3DBpp", "1");
+        std::memset(standIn, 0, sizeof *standIn);
+        standIn->tableBSize = 44;
+        RegisterW3dFolder(DUOSCOPE_W3D_STANDIN_DIR);
+
+        Player player;
+        ASSERT_TRUE(player.Start("\"" + movie_ + "\""));
+        if (c.windowClass) {
+            HWND window = player.WaitForWindow(c.windowClass);
+            ASSERT_NE(window, nullptr) << "no " << c.windowClass << " window";
+            // Once the movie shows there.
+            Sleep(2500);
+            PostMessageA(window, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+            EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, kStartMs)) << "the window stays";
+        } else {
+            HWND box = player.WaitForWindow(kBoxClass, true);
+            ASSERT_NE(box, nullptr) << "no message box";
+            EXPECT_EQ(WindowText(box), "Error!");
+            char text[256] = {};
+            GetDlgItemTextA(box, kBoxTextId, text, sizeof text);
+            EXPECT_STREQ(text, "OpenGL Quad-buffered stereo is not supported. ");
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+        HWND main = player.WaitForWindow(kMainClass);
+        ASSERT_NE(main, nullptr) << "no main window";
+        EXPECT_TRUE(WaitUntil([&] { return StoredSetting("FileHistory0") == movie_; }, kStartMs))
+            << StoredSetting("FileHistory0");
+        EXPECT_EQ(WindowText(main), "Duoscope");
+        EXPECT_EQ(FindTopWindow(player.Pid(), kBoxClass, true), nullptr) << "a message box shows";
+        EXPECT_EQ(player.CloseAndWait(main), 0);
+        if (std::strcmp(c.driver, "0") == 0) {
+            // The driver got the frames of both eyes and let go of the screen.
+            bool sawEye = false, sawStop = false;
+            for (LONG i = 0; i < standIn->callCount && i < kStandInMaxCalls; ++i) {
+                sawEye |= standIn->calls[i].kind == StandInCall::PresentEye;
+                sawStop |= standIn->calls[i].kind == StandInCall::Stop;
+            }
+            EXPECT_TRUE(sawEye);
+            EXPECT_TRUE(sawStop);
+        }
+    }
+    RegisterW3dFolder(nullptr);
+    UnmapViewOfFile(standIn);
+    CloseHandle(mapping);
 }
 
 }  // namespace

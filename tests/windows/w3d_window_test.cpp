@@ -21,11 +21,8 @@
 #include <thread>
 #include <vector>
 
-#include <commdlg.h>
-#include <dlgs.h>
-
 #include "com_test_support.h"
-#include "modal_script.h"
+#include "shutter_open_script.h"
 #include "stored_setting.h"
 #include "duoscope_test_media.h"
 #include "core/app_state.h"
@@ -614,26 +611,6 @@ TEST_F(W3dHandOver, ClosesAndTheMovieComesBack) {
 // open dialog with that format chosen there. Each shows the movie in the
 // window, which starts paused unless "nAutostart" says play, and leaves
 // the main window with nothing open and the movie in the history.
-BOOL CALLBACK TakeFormatPart(HWND w, LPARAM out) {
-    HWND* part = reinterpret_cast<HWND*>(out);
-    if (GetDlgCtrlID(w) != IDC_DISPLAY_SHUTTER_GLASSES || GetParent(w) == part[1]) return TRUE;
-    part[0] = GetParent(w);
-    return FALSE;
-}
-
-void OpenThroughTheDialogAsShutterGlasses(const char* path) {
-    testsupport::ModalScript script({[path](HWND open) {
-        HWND part[2] = {nullptr, open};
-        EnumChildWindows(open, TakeFormatPart, reinterpret_cast<LPARAM>(part));
-        ASSERT_NE(part[0], nullptr) << "no format choice in the open dialog";
-        SendMessageA(GetDlgItem(part[0], IDC_DISPLAY_SHUTTER_GLASSES), BM_CLICK, 0, 0);
-        HWND box = GetDlgItem(open, cmb13);
-        SetWindowTextA(box ? box : GetDlgItem(open, edt1), path);
-        PostMessageA(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(open, IDOK)));
-    }});
-    script.Run([] { SendMessageA(ghApp, WM_COMMAND, IDM_OPEN, 0); });
-}
-
 TEST_F(W3dHandOver, CommandLineAndOpenDialogStartTheWindow) {
     RegisterDriverFolder(DUOSCOPE_W3D_STANDIN_DIR);
     PutSetting("nStereoCom", "9");
@@ -648,7 +625,7 @@ TEST_F(W3dHandOver, CommandLineAndOpenDialogStartTheWindow) {
         g_closeSent = false;
         const UINT_PTR timer = SetTimer(nullptr, 0, 250, CloseShutterWindowSoon);
         if (fromDialog) {
-            OpenThroughTheDialogAsShutterGlasses(movie);
+            testsupport::OpenThroughTheDialogAsShutterGlasses(movie);
         } else {
             std::strcpy(g_szCurrentFile, movie);
             Command(IDM_OPEN_SHELL);
