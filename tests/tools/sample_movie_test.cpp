@@ -33,7 +33,7 @@ Output RunGenerator(const std::string& args) {
     return r;
 }
 
-constexpr int kW = 320, kH = 240;  // one view at the default size
+constexpr int kW = 640, kH = 480;  // one view at the default size
 constexpr size_t kFrameBytes = size_t(2) * kW * kH * 3;
 
 enum class Hue { Red, Green, Yellow };

@@ -15,7 +15,7 @@ file(REMOVE ${_partial})
 execute_process(
   COMMAND ${FRAMES_TOOL}
   COMMAND ${FFMPEG} -hide_banner -loglevel error -nostdin -y
-          -f rawvideo -pix_fmt bgr24 -s 640x240 -r 25 -i -
+          -f rawvideo -pix_fmt bgr24 -s 1280x480 -r 25 -i -
           -c:v libx264 -preset medium -crf 20 -pix_fmt yuv420p -movflags +faststart
           ${_partial}
   RESULTS_VARIABLE _results)

@@ -269,14 +269,14 @@ int Usage(const char* why) {
     std::fprintf(stderr,
                  "usage: make_sample_frames [--frames N] [--width W] [--height H]\n"
                  "Writes N raw bgr24 side-by-side frames (2W x H, left view on the left)\n"
-                 "to standard output. Defaults: 125 frames of 320 x 240 a view.\n");
+                 "to standard output. Defaults: 125 frames of 640 x 480 a view.\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int frames = int(kFps * kLoopSeconds), width = 320, height = 240;
+    int frames = int(kFps * kLoopSeconds), width = 640, height = 480;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") return Usage(nullptr), 0;
